@@ -1,0 +1,634 @@
+// Each store operation beside the same work done with prepared SQLite statements on a database of
+// identical schema, pragmas and content, measured in one run, so that the ratios show what the
+// registry layer itself costs.
+
+#include "registry/RegValues.h"
+#include "registry/Registry.h"
+#include "registry/StoreConfig.h"
+#include "registry/Transaction.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVarLengthArray>
+
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace reg;
+
+// Names and REG_DWORD data are little-endian in the file, as QString and DWORD are in memory here,
+// so the raw side binds them without conversion.
+static_assert(std::endian::native == std::endian::little);
+
+const QString kQuickLink = QStringLiteral("Software\\Orvane\\TALVEN\\Data\\QuickLink");
+const QString kHideGroup = QStringLiteral("HideGroup");
+const QString kEnumKey = QStringLiteral("Software\\Orvane\\TALVEN\\Bench\\Enumerate");
+const QString kSetKey = QStringLiteral("Software\\Orvane\\TALVEN\\Bench\\Set");
+const QString kDeleteKey = QStringLiteral("Software\\Orvane\\TALVEN\\Bench\\Delete");
+const QString kCounter = QStringLiteral("Counter");
+
+constexpr DWORD kHideGroupValue = 1;
+constexpr int kSiblings = 20;
+constexpr int kEnumCount = 200;
+constexpr int kBatch = 1000;
+// The quick-link list deletes every id it could ever have written ("0000".."9999" and "C0000".."C9999");
+// only a few of them exist.
+constexpr int kDeleteIds = 10000;
+constexpr int kLiveValues = 50;
+constexpr int kBusyTimeoutMs = 15000;
+
+// The store may cost at most half again as much as doing the same with SQLite by hand.
+constexpr double kGoal = 1.5;
+
+void Require(bool ok, const char* what)
+{
+    if (!ok)
+        throw std::runtime_error(what);
+}
+
+QString Numbered(const char* prefix, int n, int width)
+{
+    return QString::fromLatin1(prefix) + QStringLiteral("%1").arg(n, width, 10, QChar(u'0'));
+}
+
+using Folded = QVarLengthArray<char, 512>;
+
+// The form the store compares names in: upper-cased UTF-16 code units, big-endian.
+void Fold(QStringView name, Folded* out)
+{
+    out->resize(name.size() * 2);
+    char* p = out->data();
+    for (QChar ch : name) {
+        char16_t u = ch.unicode();
+        u = u < 0x80 ? (u >= u'a' && u <= u'z' ? char16_t(u - 32) : u) : char16_t(QChar::toUpper(u));
+        *p++ = char(u >> 8);
+        *p++ = char(u & 0xFF);
+    }
+}
+
+QString ColumnName(sqlite3_stmt* s, int column)
+{
+    return QString(static_cast<const QChar*>(sqlite3_column_blob(s, column)), sqlite3_column_bytes(s, column) / 2);
+}
+
+// A second connection, on its own file, set up the way the store sets up the per-user root.
+class RawDb {
+public:
+    explicit RawDb(const QString& path)
+    {
+        const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        Require(rc == SQLITE_OK, "open the raw database");
+        sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+        Require(exec("PRAGMA journal_mode = WAL; PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL;"),
+                "set the raw database's pragmas");
+        findChild = prepare("SELECT id FROM keys WHERE parent = ?1 AND fold = ?2");
+        getValue = prepare("SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2");
+        setValue = prepare("INSERT INTO vals(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
+                           "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
+        deleteValue = prepare("DELETE FROM vals WHERE key = ?1 AND fold = ?2");
+        countValues = prepare("SELECT count(*) FROM vals WHERE key = ?1");
+        enumKeys = prepare("SELECT name FROM keys WHERE parent = ?1 ORDER BY fold");
+        enumValues = prepare("SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY rowid");
+    }
+
+    ~RawDb()
+    {
+        for (sqlite3_stmt* s : m_prepared)
+            sqlite3_finalize(s);
+        sqlite3_close_v2(m_db);
+    }
+
+    RawDb(const RawDb&) = delete;
+    RawDb& operator=(const RawDb&) = delete;
+
+    bool exec(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+    // The key's id, following the path from the root key; -1 when a component is missing.
+    long long resolve(QStringView path)
+    {
+        Folded fold;
+        long long id = 1;
+        for (QStringView component : path.tokenize(u'\\')) {
+            Fold(component, &fold);
+            sqlite3_bind_int64(findChild, 1, id);
+            sqlite3_bind_blob(findChild, 2, fold.constData(), int(fold.size()), SQLITE_STATIC);
+            id = sqlite3_step(findChild) == SQLITE_ROW ? sqlite3_column_int64(findChild, 0) : -1;
+            sqlite3_reset(findChild);
+            if (id < 0)
+                break;
+        }
+        return id;
+    }
+
+    bool queryDword(long long key, QStringView name, DWORD* value)
+    {
+        Folded fold;
+        Fold(name, &fold);
+        sqlite3_bind_int64(getValue, 1, key);
+        sqlite3_bind_blob(getValue, 2, fold.constData(), int(fold.size()), SQLITE_STATIC);
+        const bool found = sqlite3_step(getValue) == SQLITE_ROW && sqlite3_column_bytes(getValue, 1) == sizeof *value;
+        if (found)
+            std::memcpy(value, sqlite3_column_blob(getValue, 1), sizeof *value);
+        sqlite3_reset(getValue);
+        return found;
+    }
+
+    bool setDword(long long key, QStringView name, DWORD value)
+    {
+        Folded fold;
+        Fold(name, &fold);
+        sqlite3_bind_int64(setValue, 1, key);
+        sqlite3_bind_blob(setValue, 2, name.utf16(), int(name.size() * 2), SQLITE_STATIC);
+        sqlite3_bind_blob(setValue, 3, fold.constData(), int(fold.size()), SQLITE_STATIC);
+        sqlite3_bind_int64(setValue, 4, REG_DWORD);
+        sqlite3_bind_blob(setValue, 5, &value, sizeof value, SQLITE_STATIC);
+        const bool ok = sqlite3_step(setValue) == SQLITE_DONE;
+        sqlite3_reset(setValue);
+        return ok;
+    }
+
+    // Rows deleted, or -1 on failure.
+    int deleteNamed(long long key, QStringView name)
+    {
+        Folded fold;
+        Fold(name, &fold);
+        sqlite3_bind_int64(deleteValue, 1, key);
+        sqlite3_bind_blob(deleteValue, 2, fold.constData(), int(fold.size()), SQLITE_STATIC);
+        const int rc = sqlite3_step(deleteValue);
+        sqlite3_reset(deleteValue);
+        return rc == SQLITE_DONE ? sqlite3_changes(m_db) : -1;
+    }
+
+    long long valueCount(long long key)
+    {
+        sqlite3_bind_int64(countValues, 1, key);
+        const long long n = sqlite3_step(countValues) == SQLITE_ROW ? sqlite3_column_int64(countValues, 0) : -1;
+        sqlite3_reset(countValues);
+        return n;
+    }
+
+    sqlite3_stmt* findChild;
+    sqlite3_stmt* getValue;
+    sqlite3_stmt* setValue;
+    sqlite3_stmt* deleteValue;
+    sqlite3_stmt* countValues;
+    sqlite3_stmt* enumKeys;
+    sqlite3_stmt* enumValues;
+
+private:
+    sqlite3_stmt* prepare(const char* sql)
+    {
+        sqlite3_stmt* s = nullptr;
+        Require(sqlite3_prepare_v3(m_db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) == SQLITE_OK, sql);
+        m_prepared.push_back(s);
+        return s;
+    }
+
+    sqlite3* m_db = nullptr;
+    std::vector<sqlite3_stmt*> m_prepared;
+};
+
+Key CreateKey(const QString& path)
+{
+    Key key;
+    Require(RegCreateKeyEx(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS, key.put()) == ERROR_SUCCESS, "create a key");
+    return key;
+}
+
+Key OpenKey(const QString& path)
+{
+    Key key;
+    Require(RegOpenKeyEx(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS, key.put()) == ERROR_SUCCESS, "open a key");
+    return key;
+}
+
+// Writes the same keys and values into whichever file HKCU points at.
+void Populate()
+{
+    Transaction txn(Root::CurrentUser);
+    Require(txn.status() == ERROR_SUCCESS, "begin populating");
+    // Siblings along the looked-up path, so that each lookup finds its key among others.
+    for (int i = 0; i < kSiblings; ++i) {
+        CreateKey(Numbered("Software\\Vendor", i, 2));
+        CreateKey(Numbered("Software\\Orvane\\TALVEN\\Data\\List", i, 2));
+    }
+    const Key quickLink = CreateKey(kQuickLink);
+    for (int i = 0; i < kSiblings; ++i)
+        Require(SetDword(quickLink, Numbered("Option", i, 2), DWORD(i)) == ERROR_SUCCESS, "set an option");
+    Require(SetDword(quickLink, kHideGroup, kHideGroupValue) == ERROR_SUCCESS, "set HideGroup");
+    const Key enumerated = CreateKey(kEnumKey);
+    for (int i = 0; i < kEnumCount; ++i) {
+        CreateKey(kEnumKey + Numbered("\\Entry", i, 3));
+        Require(SetDword(enumerated, Numbered("Value", i, 3), DWORD(i)) == ERROR_SUCCESS, "set a listed value");
+    }
+    CreateKey(kSetKey);
+    CreateKey(kDeleteKey);
+    Require(txn.commit() == ERROR_SUCCESS, "commit populating");
+}
+
+// Both sides' databases and the handles and ids the benchmarks work on.
+struct Fixture {
+    Fixture()
+    {
+        Require(dir.isValid(), "make a temporary folder");
+        qputenv("TALVEN_HKLM", QFile::encodeName(dir.filePath(QStringLiteral("hklm.db"))));
+        // The store makes the raw side's file too, so that schema, pragmas and content are its own.
+        for (const QString& file : {QStringLiteral("raw.db"), QStringLiteral("store.db")}) {
+            qputenv("TALVEN_HKCU", QFile::encodeName(dir.filePath(file)));
+            ResetStore();
+            Populate();
+        }
+        // Closing checkpoints and removes the write-ahead log: both sides start from the same state of
+        // their files (a read with an empty log checks the file's size; one with a log does not).
+        ResetStore();
+        raw = std::make_unique<RawDb>(dir.filePath(QStringLiteral("raw.db")));
+
+        enumKey = OpenKey(kEnumKey);
+        setKey = OpenKey(kSetKey);
+        deleteKey = OpenKey(kDeleteKey);
+        rawEnumKey = raw->resolve(kEnumKey);
+        rawSetKey = raw->resolve(kSetKey);
+        rawDeleteKey = raw->resolve(kDeleteKey);
+        Require(rawEnumKey > 0 && rawSetKey > 0 && rawDeleteKey > 0, "find the raw keys");
+
+        for (int i = 0; i < kBatch; ++i)
+            batchNames.append(Numbered("Item", i, 4));
+        for (const char* prefix : {"", "C"}) {
+            for (int i = 0; i < kDeleteIds; ++i)
+                deleteNames.append(Numbered(prefix, i, 4));
+        }
+        for (int i = 0; i < kLiveValues; ++i)
+            liveNames.append(deleteNames.at(i * (deleteNames.size() / kLiveValues)));
+    }
+
+    ~Fixture()
+    {
+        enumKey.reset();
+        setKey.reset();
+        deleteKey.reset();
+        raw.reset();
+        // Closes the store's connections before the folder goes.
+        ConfigureRoot(Root::CurrentUser, RootConfig{});
+        ConfigureRoot(Root::LocalMachine, RootConfig{});
+        qunsetenv("TALVEN_HKCU");
+        qunsetenv("TALVEN_HKLM");
+    }
+
+    Fixture(const Fixture&) = delete;
+    Fixture& operator=(const Fixture&) = delete;
+
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/registry_bench-XXXXXX")};
+    std::unique_ptr<RawDb> raw;
+    Key enumKey;
+    Key setKey;
+    Key deleteKey;
+    long long rawEnumKey = -1;
+    long long rawSetKey = -1;
+    long long rawDeleteKey = -1;
+    QStringList batchNames;
+    QStringList deleteNames;
+    QStringList liveNames;
+};
+
+void OpenQueryStore(benchmark::State& state, Fixture&)
+{
+    for (auto _ : state) {
+        Key key;
+        DWORD value = 0;
+        if (RegOpenKeyEx(HKEY_CURRENT_USER, kQuickLink, KEY_READ, key.put()) != ERROR_SUCCESS ||
+            QueryDword(key, kHideGroup, &value) != ERROR_SUCCESS || value != kHideGroupValue) {
+            state.SkipWithError("HideGroup not read");
+            break;
+        }
+    }
+}
+
+void OpenQueryRaw(benchmark::State& state, Fixture& f)
+{
+    for (auto _ : state) {
+        DWORD value = 0;
+        const long long key = f.raw->resolve(kQuickLink);
+        if (key < 0 || !f.raw->queryDword(key, kHideGroup, &value) || value != kHideGroupValue) {
+            state.SkipWithError("HideGroup not read");
+            break;
+        }
+    }
+}
+
+void SetStore(benchmark::State& state, Fixture& f)
+{
+    DWORD n = 0;
+    for (auto _ : state) {
+        ++n;
+        if (RegSetValueEx(f.setKey, kCounter, REG_DWORD, reinterpret_cast<const BYTE*>(&n), sizeof n) != ERROR_SUCCESS) {
+            state.SkipWithError("set failed");
+            break;
+        }
+    }
+}
+
+void SetRaw(benchmark::State& state, Fixture& f)
+{
+    DWORD n = 0;
+    for (auto _ : state) {
+        if (!f.raw->setDword(f.rawSetKey, kCounter, ++n)) {
+            state.SkipWithError("set failed");
+            break;
+        }
+    }
+}
+
+void SetBatchStore(benchmark::State& state, Fixture& f)
+{
+    DWORD n = 0;
+    for (auto _ : state) {
+        ++n;
+        Transaction txn(Root::CurrentUser);
+        bool ok = txn.status() == ERROR_SUCCESS;
+        for (const QString& name : f.batchNames)
+            ok = ok && RegSetValueEx(f.setKey, name, REG_DWORD, reinterpret_cast<const BYTE*>(&n), sizeof n) == ERROR_SUCCESS;
+        if (!ok || txn.commit() != ERROR_SUCCESS) {
+            state.SkipWithError("transaction failed");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kBatch);
+}
+
+void SetBatchRaw(benchmark::State& state, Fixture& f)
+{
+    DWORD n = 0;
+    for (auto _ : state) {
+        ++n;
+        bool ok = f.raw->exec("BEGIN IMMEDIATE");
+        for (const QString& name : f.batchNames)
+            ok = ok && f.raw->setDword(f.rawSetKey, name, n);
+        if (!ok || !f.raw->exec("COMMIT")) {
+            f.raw->exec("ROLLBACK");
+            state.SkipWithError("transaction failed");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kBatch);
+}
+
+void EnumKeysStore(benchmark::State& state, Fixture& f)
+{
+    for (auto _ : state) {
+        QString name;
+        DWORD index = 0;
+        LSTATUS status;
+        while ((status = RegEnumKeyEx(f.enumKey, index, &name)) == ERROR_SUCCESS) {
+            benchmark::DoNotOptimize(name);
+            ++index;
+        }
+        if (status != ERROR_NO_MORE_ITEMS || index != kEnumCount) {
+            state.SkipWithError("subkeys not listed");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kEnumCount);
+}
+
+void EnumKeysRaw(benchmark::State& state, Fixture& f)
+{
+    sqlite3_stmt* s = f.raw->enumKeys;
+    for (auto _ : state) {
+        int count = 0;
+        sqlite3_bind_int64(s, 1, f.rawEnumKey);
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            QString name = ColumnName(s, 0);
+            benchmark::DoNotOptimize(name);
+            ++count;
+        }
+        sqlite3_reset(s);
+        if (count != kEnumCount) {
+            state.SkipWithError("subkeys not listed");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kEnumCount);
+}
+
+void EnumValuesStore(benchmark::State& state, Fixture& f)
+{
+    for (auto _ : state) {
+        QString name;
+        DWORD type = 0;
+        QByteArray data;
+        DWORD index = 0;
+        LSTATUS status;
+        while ((status = RegEnumValue(f.enumKey, index, &name, &type, &data)) == ERROR_SUCCESS) {
+            benchmark::DoNotOptimize(name);
+            benchmark::DoNotOptimize(data);
+            ++index;
+        }
+        if (status != ERROR_NO_MORE_ITEMS || index != kEnumCount) {
+            state.SkipWithError("values not listed");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kEnumCount);
+}
+
+void EnumValuesRaw(benchmark::State& state, Fixture& f)
+{
+    sqlite3_stmt* s = f.raw->enumValues;
+    for (auto _ : state) {
+        int count = 0;
+        sqlite3_bind_int64(s, 1, f.rawEnumKey);
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            QString name = ColumnName(s, 0);
+            DWORD type = DWORD(sqlite3_column_int64(s, 1));
+            QByteArray data(static_cast<const char*>(sqlite3_column_blob(s, 2)), sqlite3_column_bytes(s, 2));
+            benchmark::DoNotOptimize(name);
+            benchmark::DoNotOptimize(type);
+            benchmark::DoNotOptimize(data);
+            ++count;
+        }
+        sqlite3_reset(s);
+        if (count != kEnumCount) {
+            state.SkipWithError("values not listed");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kEnumCount);
+}
+
+// Untimed: checks that the last deletion left nothing, then writes the few values that exist.
+bool RestoreLiveValuesStore(Fixture& f)
+{
+    DWORD values = 1;
+    if (RegQueryInfoKey(f.deleteKey, nullptr, &values) != ERROR_SUCCESS || values != 0)
+        return false;
+    Transaction txn(Root::CurrentUser);
+    bool ok = txn.status() == ERROR_SUCCESS;
+    for (const QString& name : f.liveNames)
+        ok = ok && SetDword(f.deleteKey, name, 1) == ERROR_SUCCESS;
+    return ok && txn.commit() == ERROR_SUCCESS;
+}
+
+bool RestoreLiveValuesRaw(Fixture& f)
+{
+    if (f.raw->valueCount(f.rawDeleteKey) != 0 || !f.raw->exec("BEGIN IMMEDIATE"))
+        return false;
+    bool ok = true;
+    for (const QString& name : f.liveNames)
+        ok = ok && f.raw->setDword(f.rawDeleteKey, name, 1);
+    if (ok && f.raw->exec("COMMIT"))
+        return true;
+    f.raw->exec("ROLLBACK");
+    return false;
+}
+
+void DeleteStore(benchmark::State& state, Fixture& f)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        const bool restored = RestoreLiveValuesStore(f);
+        state.ResumeTiming();
+        if (!restored || RegDeleteValues(f.deleteKey, f.deleteNames) != ERROR_SUCCESS) {
+            state.SkipWithError("deletion failed");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * f.deleteNames.size());
+}
+
+void DeleteRaw(benchmark::State& state, Fixture& f)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        const bool restored = RestoreLiveValuesRaw(f);
+        state.ResumeTiming();
+        int deleted = 0;
+        bool ok = restored && f.raw->exec("BEGIN IMMEDIATE");
+        for (const QString& name : f.deleteNames) {
+            const int n = ok ? f.raw->deleteNamed(f.rawDeleteKey, name) : -1;
+            ok = n >= 0;
+            deleted += n;
+        }
+        if (!ok || !f.raw->exec("COMMIT") || deleted != kLiveValues) {
+            f.raw->exec("ROLLBACK");
+            state.SkipWithError("deletion failed");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * f.deleteNames.size());
+}
+
+using Body = void (*)(benchmark::State&, Fixture&);
+
+struct Pair {
+    const char* name;      // benchmarks "<name>/store" and "<name>/raw"
+    const char* operation; // as the ratio line shows it
+    benchmark::TimeUnit unit;
+    double minTime;
+    Body store;
+    Body raw;
+};
+
+const Pair kPairs[] = {
+    {"open_query", "open+query", benchmark::kMicrosecond, 0.3, OpenQueryStore, OpenQueryRaw},
+    {"set_durable", "set (autocommit)", benchmark::kMicrosecond, 0.5, SetStore, SetRaw},
+    {"set_batch", "set (1000 per transaction)", benchmark::kMillisecond, 0.5, SetBatchStore, SetBatchRaw},
+    {"enum_keys", "enumerate 200 subkeys", benchmark::kMicrosecond, 0.3, EnumKeysStore, EnumKeysRaw},
+    {"enum_values", "enumerate 200 values", benchmark::kMicrosecond, 0.3, EnumValuesStore, EnumValuesRaw},
+    {"delete_values", "delete 20,000 values", benchmark::kMillisecond, 0.5, DeleteStore, DeleteRaw},
+};
+
+// The usual table, keeping each benchmark's real time per iteration for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    using ConsoleReporter::ConsoleReporter;
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            // With repetitions the median stands for the benchmark; it is reported after the single runs.
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median")
+                continue;
+            m_seconds[run.run_name.function_name] =
+                run.error_occurred ? NAN : run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        }
+    }
+
+    // Seconds per iteration; NaN when the benchmark failed, negative when it did not run.
+    double seconds(const std::string& name) const
+    {
+        const auto it = m_seconds.find(name);
+        return it == m_seconds.end() ? -1.0 : it->second;
+    }
+
+private:
+    std::map<std::string, double> m_seconds;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+
+    std::unique_ptr<Fixture> fixture;
+    try {
+        fixture = std::make_unique<Fixture>();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "registry_bench: cannot prepare the stores: %s\n", e.what());
+        return 1;
+    }
+
+    for (const Pair& pair : kPairs) {
+        for (const auto& [side, body] : {std::pair{"/store", pair.store}, std::pair{"/raw", pair.raw}}) {
+            benchmark::RegisterBenchmark((std::string(pair.name) + side).c_str(),
+                                         [body, f = fixture.get()](benchmark::State& state) { body(state, *f); })
+                ->Unit(pair.unit)
+                ->MinTime(pair.minTime)
+                // Durable writes wait on the disk, not the processor: iterate by wall time.
+                ->UseRealTime();
+        }
+    }
+
+    RatioReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
+                                                 : benchmark::ConsoleReporter::OO_Tabular);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    std::cout << '\n';
+    for (const Pair& pair : kPairs) {
+        const double store = reporter.seconds(std::string(pair.name) + "/store");
+        const double raw = reporter.seconds(std::string(pair.name) + "/raw");
+        if (store < 0 || raw < 0)
+            continue;
+        char line[160];
+        if (std::isnan(store) || std::isnan(raw))
+            std::snprintf(line, sizeof line, "ratio %s: store/raw = failed (goal <= %.1fx)", pair.operation, kGoal);
+        else
+            std::snprintf(line, sizeof line, "ratio %s: store/raw = %.2fx (goal <= %.1fx)", pair.operation,
+                          store / raw, kGoal);
+        std::cout << line << '\n';
+    }
+    return 0;
+}

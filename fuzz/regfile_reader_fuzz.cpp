@@ -1,0 +1,33 @@
+// Any bytes must parse without crashing, hanging or leaking, and what comes out must respect the
+// limits the store relies on.
+
+#include "registry/RegFileReader.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void Check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const reg::RegFileContents contents =
+        reg::ParseRegFile(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    Check(contents.headerOk || (contents.ops.isEmpty() && contents.errors.size() == 1));
+    for (const reg::RegFileOp& op : contents.ops) {
+        Check(op.line > 0);
+        Check(!op.path.startsWith(u'\\') && !op.path.endsWith(u'\\') && !op.path.contains(u"\\\\"));
+        Check(op.name.size() <= reg::kMaxValueNameUnits);
+        Check(quint64(op.data.size()) <= reg::kMaxValueBytes);
+    }
+    for (const reg::RegFileError& error : contents.errors)
+        Check(error.line >= 0 && !error.message.isEmpty());
+    return 0;
+}

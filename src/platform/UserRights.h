@@ -1,0 +1,20 @@
+#pragma once
+// The two tests of the process's rights. On Linux the administrator is the superuser, and an
+// elevated process is a superuser process started for another user (through pkexec or sudo), whose
+// per-user store is not that user's. Tests fix the answers instead of reading the process's own.
+
+#include <optional>
+
+namespace platform {
+
+bool IsUserAnAdmin();
+bool IsElevated();
+
+struct RightsOverride {
+    std::optional<bool> administrator;
+    std::optional<bool> elevated;
+};
+// Replaces the answers for this process; an empty field reads the process's own rights again.
+void OverrideUserRights(const RightsOverride& rights);
+
+} // namespace platform

@@ -1,0 +1,51 @@
+#include "RegValues.h"
+
+#include <QVarLengthArray>
+#include <QtEndian>
+
+namespace reg {
+
+LSTATUS QueryDword(HKEY key, const QString& name, DWORD* value)
+{
+    BYTE bytes[4];
+    qToLittleEndian(*value, bytes);
+    DWORD size = sizeof bytes;
+    const LSTATUS status = RegQueryValueEx(key, name, nullptr, bytes, &size);
+    if (status == ERROR_SUCCESS)
+        *value = qFromLittleEndian<DWORD>(bytes);
+    return status;
+}
+
+LSTATUS QueryString(HKEY key, const QString& name, int bufferUnits, QString* text)
+{
+    if (bufferUnits <= 0)
+        return ERROR_INVALID_PARAMETER;
+    QVarLengthArray<BYTE, 2 * kTextBufferUnits> buffer(bufferUnits * 2);
+    DWORD size = DWORD(buffer.size());
+    const LSTATUS status = RegQueryValueEx(key, name, nullptr, buffer.data(), &size);
+    if (status != ERROR_SUCCESS)
+        return status;
+    QString result(int(size / 2), Qt::Uninitialized);
+    qFromLittleEndian<char16_t>(buffer.constData(), size / 2, result.data());
+    const qsizetype nul = result.indexOf(QChar(u'\0'));
+    if (nul >= 0)
+        result.truncate(nul);
+    *text = result;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS SetDword(HKEY key, const QString& name, DWORD value)
+{
+    BYTE bytes[4];
+    qToLittleEndian(value, bytes);
+    return RegSetValueEx(key, name, REG_DWORD, bytes, sizeof bytes);
+}
+
+LSTATUS SetString(HKEY key, const QString& name, const QString& text, DWORD type)
+{
+    QByteArray bytes((text.size() + 1) * 2, '\0');
+    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
+    return RegSetValueEx(key, name, type, reinterpret_cast<const BYTE*>(bytes.constData()), DWORD(bytes.size()));
+}
+
+} // namespace reg

@@ -1,0 +1,24 @@
+#pragma once
+// The typed reads and writes the utility makes, with the registry's buffer rules: a value is read
+// into a buffer of fixed size, a longer value fails to read (and counts as missing to the caller),
+// and the stored type is not checked.
+
+#include "Registry.h"
+
+namespace reg {
+
+// Reads the value's raw bytes into a 4-byte buffer; *value keeps its other bytes when fewer are stored.
+LSTATUS QueryDword(HKEY key, const QString& name, DWORD* value);
+
+// Reads the value into a buffer of bufferUnits UTF-16 units (terminator included) and takes the text
+// up to the first NUL.
+LSTATUS QueryString(HKEY key, const QString& name, int bufferUnits, QString* text);
+
+LSTATUS SetDword(HKEY key, const QString& name, DWORD value);
+// REG_SZ (or another string type) with its terminator: (length + 1) * 2 bytes.
+LSTATUS SetString(HKEY key, const QString& name, const QString& text, DWORD type = REG_SZ);
+
+// Buffer size of the system's fixed text buffers: 259 characters and the terminator.
+constexpr int kTextBufferUnits = 260;
+
+} // namespace reg

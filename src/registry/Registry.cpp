@@ -1,0 +1,610 @@
+#include "Registry.h"
+
+#include "RegKeyName.h"
+#include "RootStore.h"
+
+#include <sqlite3.h>
+
+#include <cstring>
+#include <memory>
+#include <span>
+
+namespace reg {
+
+struct KeyObject {
+    struct Value {
+        QString name;
+        DWORD type;
+        QByteArray data;
+    };
+    using Stamp = std::pair<long long, unsigned long long>;
+
+    Root root;
+    long long id;
+    REGSAM access;
+    unsigned long long generation; // 0: a predefined root, valid for ever
+    QString path;
+    int depth;
+
+    // Enumeration snapshots, taken at index 0 and kept while nothing changes. A walk through the
+    // indexes in order rechecks only this process's changes: like the registry's, an enumeration is
+    // not isolated from other writers, who are seen at the next start.
+    struct Snapshot {
+        Stamp stamp{-2, 0};
+        DWORD next = 0;
+    };
+    QStringList subkeys;
+    Snapshot subkeySnapshot;
+    QList<Value> values;
+    Snapshot valueSnapshot;
+};
+
+namespace {
+
+KeyObject g_currentUser{Root::CurrentUser, RootStore::kRootKeyId, KEY_ALL_ACCESS, 0, {}, 0, {}, {}, {}, {}};
+KeyObject g_localMachine{Root::LocalMachine, RootStore::kRootKeyId, KEY_ALL_ACCESS, 0, {}, 0, {}, {}, {}, {}};
+
+constexpr REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | 0x00040000 | 0x00080000;
+
+// Locks the key's root and checks that the handle still belongs to its connection.
+class Call {
+public:
+    explicit Call(HKEY key)
+        : m_key(key), m_store(key ? &RootStore::of(key->root) : nullptr)
+    {
+        if (m_store)
+            m_lock = std::unique_lock(m_store->mutex());
+    }
+    bool valid() const { return m_key && (m_key->generation == 0 || m_key->generation == m_store->generation()); }
+    KeyObject& key() const { return *m_key; }
+    RootStore& store() const { return *m_store; }
+
+private:
+    HKEY m_key;
+    RootStore* m_store;
+    std::unique_lock<std::recursive_mutex> m_lock;
+};
+
+void BindStoredName(sqlite3_stmt* s, int index, QStringView name)
+{
+    const QByteArray bytes = NameBytes(name);
+    sqlite3_bind_blob(s, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+}
+
+void BindFold(sqlite3_stmt* s, int index, QStringView name, FoldedName* buffer)
+{
+    FoldName(name, buffer);
+    sqlite3_bind_blob(s, index, buffer->constData(), int(buffer->size()), SQLITE_STATIC);
+}
+
+QString ColumnName(sqlite3_stmt* s, int column)
+{
+    return NameFromBytes(sqlite3_column_blob(s, column), sqlite3_column_bytes(s, column));
+}
+
+// The status of the connection's last failure, such as a statement that would not prepare.
+LSTATUS LastStatus(RootStore& store)
+{
+    return RootStore::Status(sqlite3_errcode(store.db()));
+}
+
+bool KeyExists(RootStore& store, long long id)
+{
+    StmtUse s(store.statement(Stmt::KeyExists));
+    if (!s.get())
+        return false;
+    sqlite3_bind_int64(s, 1, id);
+    return sqlite3_step(s) == SQLITE_ROW;
+}
+
+// Checks the handle, the right the call needs and, for writes, the root's; readies the connection.
+LSTATUS Enter(const Call& call, REGSAM right, RootStore::Need need)
+{
+    if (!call.valid())
+        return ERROR_INVALID_HANDLE;
+    if (!(call.key().access & right) || (need != RootStore::Need::Read && !call.store().writable()))
+        return ERROR_ACCESS_DENIED;
+    return call.store().ready(need);
+}
+
+// ERROR_FILE_NOT_FOUND when the key itself still exists, ERROR_KEY_DELETED when it was deleted.
+LSTATUS Missing(RootStore& store, const KeyObject& key)
+{
+    return KeyExists(store, key.id) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+}
+
+// Follows path components from a key; with create set, makes the missing ones (inside a write scope).
+LSTATUS Walk(RootStore& store, long long from, const QStringList& components, bool create, long long* id,
+             QString* storedPath, bool* created)
+{
+    FoldedName fold;
+    long long current = from;
+    for (const QString& component : components) {
+        long long next = -1;
+        QString stored;
+        {
+            StmtUse s(store.statement(Stmt::FindChild));
+            if (!s.get())
+                return LastStatus(store);
+            sqlite3_bind_int64(s, 1, current);
+            BindFold(s, 2, component, &fold);
+            const int rc = sqlite3_step(s);
+            if (rc == SQLITE_ROW) {
+                next = sqlite3_column_int64(s, 0);
+                stored = ColumnName(s, 1);
+            } else if (rc != SQLITE_DONE) {
+                return RootStore::Status(rc);
+            }
+        }
+        if (next < 0) {
+            if (!create)
+                return current == from && !KeyExists(store, from) ? ERROR_KEY_DELETED : ERROR_FILE_NOT_FOUND;
+            StmtUse s(store.statement(Stmt::InsertKey));
+            sqlite3_bind_int64(s, 1, current);
+            BindStoredName(s, 2, component);
+            BindFold(s, 3, component, &fold);
+            const int rc = sqlite3_step(s);
+            if (rc != SQLITE_DONE)
+                return RootStore::Status(rc);
+            next = sqlite3_last_insert_rowid(store.db());
+            store.noteChange();
+            stored = component;
+            *created = true;
+        }
+        if (!storedPath->isEmpty())
+            storedPath->append(u'\\');
+        storedPath->append(stored);
+        current = next;
+    }
+    *id = current;
+    return ERROR_SUCCESS;
+}
+
+HKEY NewHandle(const KeyObject& parent, unsigned long long generation, long long id, REGSAM access,
+               QString path, int depth)
+{
+    return new KeyObject{parent.root, id, access, generation, std::move(path), depth, {}, {}, {}, {}};
+}
+
+LSTATUS OpenOrCreate(HKEY parent, const QString& subKey, REGSAM access, HKEY* result, DWORD* disposition,
+                     bool create)
+{
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    *result = nullptr;
+    Call call(parent);
+    if (!call.valid())
+        return ERROR_INVALID_HANDLE;
+    QStringList components;
+    if (const LSTATUS status = SplitKeyPath(subKey, &components); status != ERROR_SUCCESS)
+        return status;
+    KeyObject& from = call.key();
+    RootStore& store = call.store();
+    if ((access & kWriteRights) && !store.writable())
+        return ERROR_ACCESS_DENIED;
+
+    long long id = -1;
+    QString path = from.path;
+    bool created = false;
+    LSTATUS status = store.ready(RootStore::Need::Read);
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (store.db())
+        status = Walk(store, from.id, components, false, &id, &path, &created);
+    else
+        status = components.isEmpty() ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    if (components.isEmpty())
+        id = from.id;
+
+    if (status == ERROR_FILE_NOT_FOUND && create) {
+        if (!(from.access & KEY_CREATE_SUB_KEY) || !store.writable())
+            return ERROR_ACCESS_DENIED;
+        if (from.depth + components.size() > kMaxKeyDepth)
+            return ERROR_INVALID_PARAMETER;
+        WriteScope scope(store);
+        if ((status = scope.status()) != ERROR_SUCCESS)
+            return status;
+        path = from.path;
+        status = Walk(store, from.id, components, true, &id, &path, &created);
+        if (status != ERROR_SUCCESS)
+            return status;
+        if ((status = scope.commit()) != ERROR_SUCCESS)
+            return status;
+    }
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (disposition)
+        *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    *result = NewHandle(from, store.generation(), id, access, path, from.depth + int(components.size()));
+    return ERROR_SUCCESS;
+}
+
+// Runs one change statement: outside a transaction it is one durable transaction of its own.
+LSTATUS Change(RootStore& store, sqlite3_stmt* s)
+{
+    if (!s)
+        return LastStatus(store);
+    const int rc = sqlite3_step(s);
+    if (rc != SQLITE_DONE)
+        return RootStore::Status(rc);
+    store.noteChange();
+    return ERROR_SUCCESS;
+}
+
+// Resolves the target of a key deletion, checking the rights a deletion needs.
+LSTATUS DeletionTarget(Call& call, const QString& subKey, long long* id)
+{
+    QStringList components;
+    if (const LSTATUS status = SplitKeyPath(subKey, &components); status != ERROR_SUCCESS)
+        return status;
+    if (const LSTATUS status = Enter(call, kWriteRights, RootStore::Need::Write); status != ERROR_SUCCESS)
+        return status;
+    RootStore& store = call.store();
+    if (!store.db())
+        return ERROR_FILE_NOT_FOUND;
+    QString path;
+    bool created = false;
+    if (components.isEmpty()) {
+        *id = call.key().id;
+        return KeyExists(store, *id) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+    }
+    return Walk(store, call.key().id, components, false, id, &path, &created);
+}
+
+// Whether a snapshot still answers index; updates it to expect the following index.
+bool Current(RootStore& store, KeyObject::Snapshot* snapshot, DWORD index)
+{
+    if (index == 0 || snapshot->stamp.first < 0)
+        return false;
+    bool current;
+    if (index == snapshot->next)
+        current = store.localChanges() == snapshot->stamp.second;
+    else
+        current = store.changeStamp() == snapshot->stamp;
+    snapshot->next = index + 1;
+    return current;
+}
+
+void Taken(RootStore& store, KeyObject::Snapshot* snapshot, DWORD index)
+{
+    snapshot->stamp = store.changeStamp();
+    snapshot->next = index + 1;
+}
+
+// Answers an enumeration by index from the key's snapshot, taking a new one when it is stale.
+template <typename Item, typename ReadRow>
+LSTATUS Enumerate(HKEY key, REGSAM right, DWORD index, Stmt query, QList<Item> KeyObject::*items,
+                  KeyObject::Snapshot KeyObject::*snapshot, ReadRow readRow, const Item** found)
+{
+    Call call(key);
+    if (const LSTATUS status = Enter(call, right, RootStore::Need::Read); status != ERROR_SUCCESS)
+        return status;
+    RootStore& store = call.store();
+    if (!store.db())
+        return ERROR_NO_MORE_ITEMS;
+    KeyObject& k = call.key();
+    QList<Item>& list = k.*items;
+    if (!Current(store, &(k.*snapshot), index)) {
+        list.clear();
+        k.*snapshot = {};
+        StmtUse s(store.statement(query));
+        if (!s.get())
+            return LastStatus(store);
+        sqlite3_bind_int64(s, 1, k.id);
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+            list.append(readRow(s.get()));
+        if (rc != SQLITE_DONE)
+            return RootStore::Status(rc);
+        Taken(store, &(k.*snapshot), index);
+    }
+    if (index >= DWORD(list.size()))
+        return list.isEmpty() && !KeyExists(store, k.id) ? ERROR_KEY_DELETED : ERROR_NO_MORE_ITEMS;
+    *found = &list.at(index);
+    return ERROR_SUCCESS;
+}
+
+} // namespace
+
+const HKEY HKEY_CURRENT_USER = &g_currentUser;
+const HKEY HKEY_LOCAL_MACHINE = &g_localMachine;
+
+HKEY RootKey(Root root)
+{
+    return root == Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+QString RegErrorText(LSTATUS status)
+{
+    switch (status) {
+    case ERROR_SUCCESS: return QStringLiteral("The operation completed successfully.");
+    case ERROR_FILE_NOT_FOUND: return QStringLiteral("The system was unable to find the specified registry key or value.");
+    case ERROR_ACCESS_DENIED: return QStringLiteral("Access is denied.");
+    case ERROR_INVALID_HANDLE: return QStringLiteral("The handle is invalid.");
+    case ERROR_NOT_ENOUGH_MEMORY: return QStringLiteral("Not enough memory resources are available to process this command.");
+    case ERROR_INVALID_PARAMETER: return QStringLiteral("The parameter is incorrect.");
+    case ERROR_BUSY: return QStringLiteral("The requested resource is in use.");
+    case ERROR_MORE_DATA: return QStringLiteral("More data is available.");
+    case ERROR_NO_MORE_ITEMS: return QStringLiteral("No more data is available.");
+    case ERROR_BADDB: return QStringLiteral("The configuration registry database is corrupt.");
+    case ERROR_CANTOPEN: return QStringLiteral("The configuration registry key could not be opened.");
+    case ERROR_CANTREAD: return QStringLiteral("The configuration registry key could not be read.");
+    case ERROR_CANTWRITE: return QStringLiteral("The configuration registry key could not be written.");
+    case ERROR_REGISTRY_CORRUPT: return QStringLiteral("The registry is corrupted.");
+    case ERROR_REGISTRY_IO_FAILED: return QStringLiteral("An I/O operation initiated by the registry failed unrecoverably.");
+    case ERROR_KEY_DELETED: return QStringLiteral("Illegal operation attempted on a registry key that has been marked for deletion.");
+    default: return QStringLiteral("Error %1.").arg(status);
+    }
+}
+
+LSTATUS RegOpenKeyEx(HKEY parent, const QString& subKey, REGSAM access, HKEY* result)
+{
+    return OpenOrCreate(parent, subKey, access, result, nullptr, false);
+}
+
+LSTATUS RegCreateKeyEx(HKEY parent, const QString& subKey, REGSAM access, HKEY* result, DWORD* disposition)
+{
+    return OpenOrCreate(parent, subKey, access, result, disposition, true);
+}
+
+LSTATUS RegCloseKey(HKEY key)
+{
+    if (!key)
+        return ERROR_INVALID_HANDLE;
+    if (key != HKEY_CURRENT_USER && key != HKEY_LOCAL_MACHINE)
+        delete key;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegQueryValueEx(HKEY key, const QString& name, DWORD* type, BYTE* data, DWORD* cbData)
+{
+    if (data && !cbData)
+        return ERROR_INVALID_PARAMETER;
+    Call call(key);
+    if (const LSTATUS status = Enter(call, KEY_QUERY_VALUE, RootStore::Need::Read); status != ERROR_SUCCESS)
+        return status;
+    RootStore& store = call.store();
+    if (!store.db() || name.size() > kMaxValueNameUnits)
+        return ERROR_FILE_NOT_FOUND;
+    FoldedName fold;
+    StmtUse s(store.statement(Stmt::GetValue));
+    if (!s.get())
+        return LastStatus(store);
+    sqlite3_bind_int64(s, 1, call.key().id);
+    BindFold(s, 2, name, &fold);
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_DONE)
+        return Missing(store, call.key());
+    if (rc != SQLITE_ROW)
+        return RootStore::Status(rc);
+    const void* bytes = sqlite3_column_blob(s, 1);
+    const DWORD size = DWORD(sqlite3_column_bytes(s, 1));
+    if (type)
+        *type = DWORD(sqlite3_column_int64(s, 0));
+    if (data) {
+        if (*cbData < size) {
+            *cbData = size;
+            return ERROR_MORE_DATA;
+        }
+        if (size)
+            std::memcpy(data, bytes, size);
+    }
+    if (cbData)
+        *cbData = size;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegSetValueEx(HKEY key, const QString& name, DWORD type, const BYTE* data, DWORD cbData)
+{
+    if (name.size() > kMaxValueNameUnits || cbData > kMaxValueBytes || (!data && cbData))
+        return ERROR_INVALID_PARAMETER;
+    Call call(key);
+    if (const LSTATUS status = Enter(call, KEY_SET_VALUE, RootStore::Need::Create); status != ERROR_SUCCESS)
+        return status;
+    RootStore& store = call.store();
+    FoldedName fold;
+    StmtUse s(store.statement(Stmt::SetValue));
+    if (s.get()) {
+        sqlite3_bind_int64(s, 1, call.key().id);
+        BindStoredName(s, 2, name);
+        BindFold(s, 3, name, &fold);
+        sqlite3_bind_int64(s, 4, type);
+        if (cbData)
+            sqlite3_bind_blob(s, 5, data, int(cbData), SQLITE_STATIC);
+        else
+            sqlite3_bind_zeroblob(s, 5, 0);
+    }
+    return Change(store, s);
+}
+
+LSTATUS RegDeleteValue(HKEY key, const QString& name)
+{
+    Call call(key);
+    if (const LSTATUS status = Enter(call, KEY_SET_VALUE, RootStore::Need::Write); status != ERROR_SUCCESS)
+        return status;
+    RootStore& store = call.store();
+    if (!store.db() || name.size() > kMaxValueNameUnits)
+        return ERROR_FILE_NOT_FOUND;
+    FoldedName fold;
+    StmtUse s(store.statement(Stmt::DeleteValue));
+    if (s.get()) {
+        sqlite3_bind_int64(s, 1, call.key().id);
+        BindFold(s, 2, name, &fold);
+    }
+    const LSTATUS status = Change(store, s);
+    if (status == ERROR_SUCCESS && sqlite3_changes(store.db()) == 0)
+        return Missing(store, call.key());
+    return status;
+}
+
+LSTATUS RegDeleteValues(HKEY key, const QStringList& names)
+{
+    Call call(key);
+    if (const LSTATUS status = Enter(call, KEY_SET_VALUE, RootStore::Need::Write); status != ERROR_SUCCESS)
+        return status;
+    RootStore& store = call.store();
+    if (!store.db())
+        return ERROR_SUCCESS;
+    WriteScope scope(store);
+    if (scope.status() != ERROR_SUCCESS)
+        return scope.status();
+    sqlite3_stmt* s = store.statement(Stmt::DeleteValue);
+    if (!s)
+        return LastStatus(store);
+    FoldedName fold;
+    for (const QString& name : names) {
+        if (name.size() > kMaxValueNameUnits)
+            continue;
+        StmtUse use(s);
+        sqlite3_bind_int64(s, 1, call.key().id);
+        BindFold(s, 2, name, &fold);
+        if (const int rc = sqlite3_step(s); rc != SQLITE_DONE)
+            return RootStore::Status(rc);
+    }
+    store.noteChange();
+    return scope.commit();
+}
+
+LSTATUS RegDeleteKey(HKEY parent, const QString& subKey)
+{
+    Call call(parent);
+    long long id = -1;
+    if (const LSTATUS status = DeletionTarget(call, subKey, &id); status != ERROR_SUCCESS)
+        return status;
+    RootStore& store = call.store();
+    if (id == RootStore::kRootKeyId)
+        return ERROR_ACCESS_DENIED;
+    {
+        StmtUse s(store.statement(Stmt::ChildCount));
+        if (!s.get())
+            return LastStatus(store);
+        sqlite3_bind_int64(s, 1, id);
+        if (sqlite3_step(s) != SQLITE_ROW || sqlite3_column_int64(s, 0) > 0)
+            return ERROR_ACCESS_DENIED;
+    }
+    StmtUse s(store.statement(Stmt::DeleteKey));
+    if (s.get())
+        sqlite3_bind_int64(s, 1, id);
+    return Change(store, s);
+}
+
+LSTATUS RegDeleteTree(HKEY parent, const QString& subKey)
+{
+    Call call(parent);
+    long long id = -1;
+    if (const LSTATUS status = DeletionTarget(call, subKey, &id); status != ERROR_SUCCESS)
+        return status;
+    RootStore& store = call.store();
+    WriteScope scope(store);
+    if (scope.status() != ERROR_SUCCESS)
+        return scope.status();
+    // Subkeys go with their values through the cascades of the schema.
+    static constexpr Stmt kContents[] = {Stmt::DeleteChildren, Stmt::DeleteValuesOfKey};
+    static constexpr Stmt kWholeKey[] = {Stmt::DeleteKey};
+    const bool keepKey = subKey.isEmpty() || id == RootStore::kRootKeyId;
+    for (Stmt step : keepKey ? std::span<const Stmt>(kContents) : std::span<const Stmt>(kWholeKey)) {
+        StmtUse s(store.statement(step));
+        if (s.get())
+            sqlite3_bind_int64(s, 1, id);
+        if (const LSTATUS status = Change(store, s); status != ERROR_SUCCESS)
+            return status;
+    }
+    return scope.commit();
+}
+
+LSTATUS RegEnumKeyEx(HKEY key, DWORD index, QString* name)
+{
+    const QString* found = nullptr;
+    const LSTATUS status = Enumerate(key, KEY_ENUMERATE_SUB_KEYS, index, Stmt::EnumKeys, &KeyObject::subkeys,
+                                     &KeyObject::subkeySnapshot, [](sqlite3_stmt* s) { return ColumnName(s, 0); }, &found);
+    if (status == ERROR_SUCCESS && name)
+        *name = *found;
+    return status;
+}
+
+LSTATUS RegEnumValue(HKEY key, DWORD index, QString* name, DWORD* type, QByteArray* data)
+{
+    const KeyObject::Value* found = nullptr;
+    const LSTATUS status = Enumerate(
+        key, KEY_QUERY_VALUE, index, Stmt::EnumValues, &KeyObject::values, &KeyObject::valueSnapshot,
+        [](sqlite3_stmt* s) {
+            return KeyObject::Value{
+                ColumnName(s, 0), DWORD(sqlite3_column_int64(s, 1)),
+                QByteArray(static_cast<const char*>(sqlite3_column_blob(s, 2)), sqlite3_column_bytes(s, 2))};
+        },
+        &found);
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (name)
+        *name = found->name;
+    if (type)
+        *type = found->type;
+    if (data)
+        *data = found->data;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* values)
+{
+    Call call(key);
+    if (const LSTATUS status = Enter(call, KEY_QUERY_VALUE, RootStore::Need::Read); status != ERROR_SUCCESS)
+        return status;
+    RootStore& store = call.store();
+    DWORD counts[2] = {0, 0};
+    if (store.db()) {
+        if (!KeyExists(store, call.key().id))
+            return ERROR_KEY_DELETED;
+        const Stmt queries[2] = {Stmt::ChildCount, Stmt::CountValues};
+        for (int i = 0; i < 2; ++i) {
+            StmtUse s(store.statement(queries[i]));
+            if (!s.get())
+                return LastStatus(store);
+            sqlite3_bind_int64(s, 1, call.key().id);
+            if (const int rc = sqlite3_step(s); rc != SQLITE_ROW)
+                return RootStore::Status(rc);
+            counts[i] = DWORD(sqlite3_column_int64(s, 0));
+        }
+    }
+    if (subKeys)
+        *subKeys = counts[0];
+    if (values)
+        *values = counts[1];
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegGetKeyPath(HKEY key, Root* root, QString* path)
+{
+    Call call(key);
+    if (!call.valid())
+        return ERROR_INVALID_HANDLE;
+    if (root)
+        *root = call.key().root;
+    if (path)
+        *path = call.key().path;
+    return ERROR_SUCCESS;
+}
+
+Key& Key::operator=(Key&& o) noexcept
+{
+    if (this != &o) {
+        reset();
+        m_h = o.m_h;
+        o.m_h = nullptr;
+    }
+    return *this;
+}
+
+HKEY* Key::put()
+{
+    reset();
+    return &m_h;
+}
+
+void Key::reset()
+{
+    if (m_h)
+        RegCloseKey(m_h);
+    m_h = nullptr;
+}
+
+} // namespace reg

@@ -1,0 +1,313 @@
+#include "RootStore.h"
+
+#include "platform/Trace.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+namespace reg {
+
+namespace {
+
+// Marks a database as this store's, so that a file of another program is never taken over.
+constexpr int kApplicationId = 0x54524547; // "TREG"
+constexpr int kSchemaVersion = 1;
+constexpr int kBusyTimeoutMs = 15000;
+
+const char* const kSchema = R"sql(
+CREATE TABLE keys(
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  parent INTEGER REFERENCES keys(id) ON DELETE CASCADE,
+  name BLOB NOT NULL,
+  fold BLOB NOT NULL,
+  UNIQUE(parent, fold));
+CREATE TABLE vals(
+  key INTEGER NOT NULL REFERENCES keys(id) ON DELETE CASCADE,
+  name BLOB NOT NULL,
+  fold BLOB NOT NULL,
+  type INTEGER NOT NULL,
+  data BLOB NOT NULL,
+  UNIQUE(key, fold));
+INSERT INTO keys(id, parent, name, fold) VALUES(1, NULL, x'', x'');
+)sql";
+
+const char* const kStatements[] = {
+    "SELECT id, name FROM keys WHERE parent = ?1 AND fold = ?2",
+    "INSERT INTO keys(parent, name, fold) VALUES(?1, ?2, ?3)",
+    "SELECT 1 FROM keys WHERE id = ?1",
+    "SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2",
+    "INSERT INTO vals(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
+    "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data",
+    "DELETE FROM vals WHERE key = ?1 AND fold = ?2",
+    "SELECT count(*) FROM keys WHERE parent = ?1",
+    "DELETE FROM keys WHERE id = ?1",
+    "DELETE FROM vals WHERE key = ?1",
+    "DELETE FROM keys WHERE parent = ?1",
+    "SELECT name FROM keys WHERE parent = ?1 ORDER BY fold",
+    "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY rowid",
+    "SELECT count(*) FROM vals WHERE key = ?1",
+    "PRAGMA data_version",
+};
+static_assert(std::size(kStatements) == static_cast<size_t>(Stmt::Count));
+
+bool WritableFolder(const QString& folder)
+{
+    // The nearest existing folder decides whether the file (and its journal) can be made.
+    QFileInfo info(folder);
+    while (!info.exists()) {
+        const QString parent = info.absolutePath();
+        if (parent == info.absoluteFilePath())
+            return false;
+        info = QFileInfo(parent);
+    }
+    return ::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK | X_OK) == 0;
+}
+
+} // namespace
+
+StmtUse::~StmtUse()
+{
+    if (m_s) {
+        sqlite3_reset(m_s);
+        sqlite3_clear_bindings(m_s);
+    }
+}
+
+RootStore& RootStore::of(Root root)
+{
+    static RootStore stores[kRootCount] = {RootStore(Root::CurrentUser), RootStore(Root::LocalMachine)};
+    return stores[root == Root::CurrentUser ? 0 : 1];
+}
+
+RootStore::RootStore(Root root) : m_root(root), m_config(DefaultRootConfig(root)) {}
+
+void RootStore::configure(const RootConfig& config)
+{
+    std::lock_guard lock(m_mutex);
+    close();
+    m_config = config;
+    m_broken = ERROR_SUCCESS;
+    ++m_generation;
+}
+
+void RootStore::close()
+{
+    for (auto& s : m_stmts) {
+        sqlite3_finalize(s);
+        s = nullptr;
+    }
+    if (m_db)
+        sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_dbWritable = false;
+    m_writeDepth = 0;
+    m_doomed = false;
+}
+
+bool RootStore::writable() const
+{
+    if (m_config.access == RootAccess::ReadOnly || m_config.path.isEmpty())
+        return false;
+    // Decided when the connection opened; configure() closes it, so a change of access still counts.
+    if (m_db && m_dbWritable)
+        return true;
+    const QByteArray file = QFile::encodeName(m_config.path);
+    const QString folder = QFileInfo(m_config.path).absolutePath();
+    if (::access(file.constData(), F_OK) == 0)
+        return ::access(file.constData(), W_OK) == 0 && WritableFolder(folder);
+    return WritableFolder(folder);
+}
+
+LSTATUS RootStore::Status(int rc)
+{
+    switch (rc & 0xFF) {
+    case SQLITE_OK:
+    case SQLITE_DONE:
+    case SQLITE_ROW:
+        return ERROR_SUCCESS;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return ERROR_BUSY;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return ERROR_ACCESS_DENIED;
+    case SQLITE_NOTADB:
+        return ERROR_BADDB;
+    case SQLITE_CORRUPT:
+        return ERROR_REGISTRY_CORRUPT;
+    case SQLITE_CANTOPEN:
+        return ERROR_CANTOPEN;
+    case SQLITE_FULL:
+        return ERROR_CANTWRITE;
+    case SQLITE_NOMEM:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    case SQLITE_TOOBIG:
+    case SQLITE_RANGE:
+        return ERROR_INVALID_PARAMETER;
+    case SQLITE_CONSTRAINT:
+        return rc == SQLITE_CONSTRAINT_FOREIGNKEY ? ERROR_KEY_DELETED : ERROR_INVALID_PARAMETER;
+    default:
+        return ERROR_REGISTRY_IO_FAILED;
+    }
+}
+
+LSTATUS RootStore::exec(const char* sql)
+{
+    return Status(sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr));
+}
+
+LSTATUS RootStore::ready(Need need)
+{
+    if (m_broken != ERROR_SUCCESS)
+        return m_broken;
+    const bool wantWrite = need != Need::Read;
+    if (m_db && (!wantWrite || m_dbWritable))
+        return ERROR_SUCCESS;
+    if (wantWrite && !writable())
+        return ERROR_ACCESS_DENIED;
+    if (m_db && m_writeDepth > 0)
+        return ERROR_ACCESS_DENIED; // never reopen under an open transaction
+    close();
+    const bool exists = QFileInfo::exists(m_config.path);
+    if (!exists && need != Need::Create)
+        return ERROR_SUCCESS; // an empty root until something is written
+    const LSTATUS status = open(!exists);
+    if (status != ERROR_SUCCESS) {
+        close();
+        // A file that is not ours or not a database stays untouched and unreadable until reconfigured.
+        if (status == ERROR_BADDB || status == ERROR_REGISTRY_CORRUPT)
+            m_broken = status;
+        TRACE("Registry: cannot open %s: error %d", qPrintable(m_config.path), status);
+    }
+    return status;
+}
+
+LSTATUS RootStore::open(bool create)
+{
+    if (create && !QDir().mkpath(QFileInfo(m_config.path).absolutePath()))
+        return ERROR_ACCESS_DENIED;
+    const bool rw = writable();
+    int flags = SQLITE_OPEN_NOMUTEX | (rw ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
+    if (create)
+        flags |= SQLITE_OPEN_CREATE;
+    const int rc = sqlite3_open_v2(QFile::encodeName(m_config.path).constData(), &m_db, flags, nullptr);
+    if (rc != SQLITE_OK)
+        return Status(rc);
+    m_dbWritable = rw;
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(m_db, 1);
+    LSTATUS status = exec("PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL;");
+    if (status == ERROR_SUCCESS)
+        status = prepareSchema();
+    return status;
+}
+
+LSTATUS RootStore::prepareSchema()
+{
+    auto single = [this](const char* sql, long long* out) {
+        sqlite3_stmt* s = nullptr;
+        int rc = sqlite3_prepare_v2(m_db, sql, -1, &s, nullptr);
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_step(s);
+            if (rc == SQLITE_ROW) {
+                *out = sqlite3_column_int64(s, 0);
+                rc = SQLITE_OK;
+            }
+        }
+        sqlite3_finalize(s);
+        return Status(rc);
+    };
+    long long appId = 0, version = 0, objects = 0;
+    LSTATUS status = single("PRAGMA application_id", &appId);
+    if (status == ERROR_SUCCESS && appId == kApplicationId) {
+        status = single("PRAGMA user_version", &version);
+        return status != ERROR_SUCCESS ? status : (version == kSchemaVersion ? ERROR_SUCCESS : ERROR_BADDB);
+    }
+    if (status == ERROR_SUCCESS)
+        status = single("SELECT count(*) FROM sqlite_master", &objects);
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (appId != 0 || objects != 0)
+        return ERROR_BADDB;
+    if (!m_dbWritable)
+        return ERROR_SUCCESS; // empty file: reads find nothing
+    // The per-user root is shared by the client and its tools at once; the machine root is mostly read.
+    if (m_root == Root::CurrentUser && (status = exec("PRAGMA journal_mode = WAL")) != ERROR_SUCCESS)
+        return status;
+    if ((status = exec("BEGIN IMMEDIATE")) != ERROR_SUCCESS)
+        return status;
+    // Another process may have made the schema while this one waited for the lock.
+    if ((status = single("PRAGMA application_id", &appId)) == ERROR_SUCCESS && appId == 0) {
+        const QByteArray stamp = QByteArray("PRAGMA application_id = ") + QByteArray::number(kApplicationId) +
+                                 "; PRAGMA user_version = " + QByteArray::number(kSchemaVersion) + ";";
+        status = exec(kSchema);
+        if (status == ERROR_SUCCESS)
+            status = exec(stamp.constData());
+    }
+    if (status == ERROR_SUCCESS)
+        status = exec("COMMIT");
+    else
+        exec("ROLLBACK");
+    return status;
+}
+
+sqlite3_stmt* RootStore::statement(Stmt id)
+{
+    sqlite3_stmt*& s = m_stmts[static_cast<size_t>(id)];
+    if (!s && m_db)
+        sqlite3_prepare_v3(m_db, kStatements[static_cast<size_t>(id)], -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr);
+    return s;
+}
+
+LSTATUS RootStore::beginWrite()
+{
+    if (m_writeDepth == 0) {
+        LSTATUS status = ready(Need::Create);
+        if (status == ERROR_SUCCESS)
+            status = exec("BEGIN IMMEDIATE");
+        if (status != ERROR_SUCCESS)
+            return status;
+        m_doomed = false;
+    }
+    ++m_writeDepth;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RootStore::endWrite(bool commit)
+{
+    if (m_writeDepth == 0)
+        return ERROR_INVALID_HANDLE;
+    if (!commit)
+        m_doomed = true;
+    if (--m_writeDepth > 0)
+        return ERROR_SUCCESS;
+    noteChange(); // a rollback changes what readers of this connection see, too
+    // SQLite may already have rolled back on its own after an I/O error.
+    if (sqlite3_get_autocommit(m_db))
+        return m_doomed ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
+    if (m_doomed) {
+        exec("ROLLBACK");
+        return commit ? ERROR_REGISTRY_IO_FAILED : ERROR_SUCCESS;
+    }
+    const LSTATUS status = exec("COMMIT");
+    if (status != ERROR_SUCCESS)
+        exec("ROLLBACK");
+    return status;
+}
+
+std::pair<long long, unsigned long long> RootStore::changeStamp()
+{
+    long long version = -1;
+    if (sqlite3_stmt* s = statement(Stmt::DataVersion)) {
+        StmtUse use(s);
+        if (sqlite3_step(s) == SQLITE_ROW)
+            version = sqlite3_column_int64(s, 0);
+    }
+    return {version, m_localChanges};
+}
+
+} // namespace reg

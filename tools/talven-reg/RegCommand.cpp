@@ -1,0 +1,499 @@
+#include "RegCommand.h"
+
+#include "registry/RegFileImport.h"
+#include "registry/RegFileWriter.h"
+#include "registry/RegKeyName.h"
+#include "registry/RegValues.h"
+#include "registry/StoreConfig.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QtEndian>
+
+#include <map>
+
+using namespace reg;
+
+namespace {
+
+const QString kDone = QStringLiteral("The operation completed successfully.");
+
+const char* const kUsage = R"(Usage: talven-reg OPERATION ...
+  talven-reg query  KEY [/v NAME | /ve] [/s]
+  talven-reg add    KEY [/v NAME | /ve] [/t TYPE] [/s SEPARATOR] [/d DATA] [/f]
+  talven-reg delete KEY [/v NAME | /ve | /va] [/f]
+  talven-reg import FILE
+  talven-reg export KEY FILE [/y]
+
+KEY     ROOT\path, ROOT being HKEY_CURRENT_USER (HKCU) or HKEY_LOCAL_MACHINE (HKLM)
+/v      the named value; /ve the unnamed (default) value; /va every value of the key
+/s      query: the key and everything below it; add: the REG_MULTI_SZ separator (default \0)
+/t      REG_SZ (default), REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, REG_QWORD, REG_BINARY, REG_NONE
+/d      the data: decimal or 0x-hex numbers, hex digits for REG_BINARY
+/f, /y  do not ask before overwriting or deleting
+Switches may also be written with '-'. The store's files come from TALVEN_HKCU and TALVEN_HKLM.
+)";
+
+const std::map<DWORD, QString> kTypeNames = {
+    {REG_NONE, QStringLiteral("REG_NONE")},
+    {REG_SZ, QStringLiteral("REG_SZ")},
+    {REG_EXPAND_SZ, QStringLiteral("REG_EXPAND_SZ")},
+    {REG_BINARY, QStringLiteral("REG_BINARY")},
+    {REG_DWORD, QStringLiteral("REG_DWORD")},
+    {REG_DWORD_BIG_ENDIAN, QStringLiteral("REG_DWORD_BIG_ENDIAN")},
+    {REG_LINK, QStringLiteral("REG_LINK")},
+    {REG_MULTI_SZ, QStringLiteral("REG_MULTI_SZ")},
+    {8, QStringLiteral("REG_RESOURCE_LIST")},
+    {9, QStringLiteral("REG_FULL_RESOURCE_DESCRIPTOR")},
+    {10, QStringLiteral("REG_RESOURCE_REQUIREMENTS_LIST")},
+    {REG_QWORD, QStringLiteral("REG_QWORD")},
+};
+
+struct Options {
+    QStringList positional;
+    QString valueName;
+    bool hasValueName = false; // /v or /ve
+    bool allValues = false;    // /va
+    bool recursive = false;    // /s in query
+    QString type = QStringLiteral("REG_SZ");
+    QString separator = QStringLiteral("\\0");
+    QString data;
+    bool dataGiven = false; // /d or /t
+    bool force = false;     // /f or /y
+};
+
+class Command {
+public:
+    Command(QTextStream& out, QTextStream& err, QTextStream& in) : m_out(out), m_err(err), m_in(in) {}
+    int run(const QStringList& args);
+
+private:
+    bool parse(const QString& operation, const QStringList& args, Options* o);
+    bool parseKey(const QString& text, Root* root, QString* path);
+    int fail(const QString& subject, const QString& message);
+    int failStatus(Root root, const QString& path, LSTATUS status);
+    bool confirm(const QString& question);
+
+    int query(const Options& o);
+    int add(const Options& o);
+    int remove(const Options& o);
+    int import(const Options& o);
+    int exportKey(const Options& o);
+
+    LSTATUS printKey(HKEY key, const QString& fullName, const Options& o, bool header);
+    QString formatData(DWORD type, const QByteArray& data) const;
+    bool encodeData(const Options& o, DWORD* type, QByteArray* data);
+
+    QTextStream& m_out;
+    QTextStream& m_err;
+    QTextStream& m_in;
+};
+
+QString KeyName(Root root, const QString& path)
+{
+    return path.isEmpty() ? RootName(root) : RootName(root) + u'\\' + path;
+}
+
+QString TypeName(DWORD type)
+{
+    const auto it = kTypeNames.find(type);
+    return it != kTypeNames.end() ? it->second : QStringLiteral("0x%1").arg(type, 0, 16);
+}
+
+QString StringData(const QByteArray& data)
+{
+    QString text(int(data.size() / 2), Qt::Uninitialized);
+    qFromLittleEndian<char16_t>(data.constData(), text.size(), text.data());
+    while (text.endsWith(QChar(u'\0')))
+        text.chop(1);
+    return text;
+}
+
+QByteArray StringBytes(const QString& text)
+{
+    QByteArray bytes((text.size() + 1) * 2, '\0');
+    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
+    return bytes;
+}
+
+int Command::run(const QStringList& args)
+{
+    if (args.isEmpty() || args.first() == u"/?" || args.first() == u"-?" || args.first() == u"--help" ||
+        args.first().compare(u"help", Qt::CaseInsensitive) == 0) {
+        (args.isEmpty() ? m_err : m_out) << kUsage;
+        return args.isEmpty() ? 1 : 0;
+    }
+    const QString operation = args.first().toLower();
+    Options o;
+    if (!parse(operation, args.mid(1), &o))
+        return 1;
+    if (operation == u"query")
+        return query(o);
+    if (operation == u"add")
+        return add(o);
+    if (operation == u"delete")
+        return remove(o);
+    if (operation == u"import")
+        return import(o);
+    return exportKey(o);
+}
+
+bool Command::parse(const QString& operation, const QStringList& args, Options* o)
+{
+    static const std::map<QString, int> kPositional = {
+        {QStringLiteral("query"), 1}, {QStringLiteral("add"), 1}, {QStringLiteral("delete"), 1},
+        {QStringLiteral("import"), 1}, {QStringLiteral("export"), 2}};
+    static const std::map<QString, QString> kAllowed = {
+        {QStringLiteral("query"), QStringLiteral("v ve s")},
+        {QStringLiteral("add"), QStringLiteral("v ve t s d f")},
+        {QStringLiteral("delete"), QStringLiteral("v ve va f")},
+        {QStringLiteral("import"), QString()},
+        {QStringLiteral("export"), QStringLiteral("y")}};
+    const auto expected = kPositional.find(operation);
+    if (expected == kPositional.end()) {
+        fail(operation, QStringLiteral("unknown operation; try talven-reg /?"));
+        return false;
+    }
+    const QStringList allowed = kAllowed.at(operation).split(u' ', Qt::SkipEmptyParts);
+    // "/name" or "-name" is a switch; "/tmp/file.reg" is a path.
+    static const QRegularExpression kSwitch(QStringLiteral("^(-[^-].*|/[A-Za-z?]+)$"));
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const QString name = arg.mid(1).toLower();
+        if (!kSwitch.match(arg).hasMatch()) {
+            o->positional.append(arg);
+            continue;
+        }
+        if (!allowed.contains(name)) {
+            fail(arg, QStringLiteral("invalid switch for %1; try talven-reg /?").arg(operation));
+            return false;
+        }
+        const bool takesArgument = name == u"v" || name == u"t" || name == u"d" || (name == u"s" && operation == u"add");
+        if (takesArgument && i + 1 >= args.size()) {
+            fail(arg, QStringLiteral("this switch needs an argument"));
+            return false;
+        }
+        if ((name.startsWith(u'v') && (o->hasValueName || o->allValues))) {
+            fail(arg, QStringLiteral("only one of /v, /ve and /va may be given"));
+            return false;
+        }
+        if (name == u"v") {
+            o->valueName = args[++i];
+            o->hasValueName = true;
+        } else if (name == u"ve") {
+            o->hasValueName = true;
+        } else if (name == u"va") {
+            o->allValues = true;
+        } else if (name == u"s") {
+            if (operation == u"add")
+                o->separator = args[++i];
+            else
+                o->recursive = true;
+        } else if (name == u"t") {
+            o->type = args[++i].toUpper();
+            o->dataGiven = true;
+        } else if (name == u"d") {
+            o->data = args[++i];
+            o->dataGiven = true;
+        } else {
+            o->force = true;
+        }
+    }
+    // Data or a type without a value name is meant for the unnamed value, as with the reg command.
+    if (o->dataGiven && !o->allValues)
+        o->hasValueName = true;
+    if (o->positional.size() != expected->second) {
+        fail(operation, QStringLiteral("expected %1 argument(s); try talven-reg /?").arg(expected->second));
+        return false;
+    }
+    return true;
+}
+
+bool Command::parseKey(const QString& text, Root* root, QString* path)
+{
+    const qsizetype slash = text.indexOf(u'\\');
+    if (!ParseRootName(slash < 0 ? text : text.left(slash), root)) {
+        fail(text, QStringLiteral("the key must start with HKEY_CURRENT_USER, HKCU, HKEY_LOCAL_MACHINE or HKLM"));
+        return false;
+    }
+    *path = slash < 0 ? QString() : text.mid(slash + 1);
+    while (path->endsWith(u'\\'))
+        path->chop(1);
+    return true;
+}
+
+int Command::fail(const QString& subject, const QString& message)
+{
+    m_err << "talven-reg: " << subject << ": " << message << Qt::endl;
+    return 1;
+}
+
+int Command::failStatus(Root root, const QString& path, LSTATUS status)
+{
+    return fail(KeyName(root, path), StoreErrorText(root, status));
+}
+
+bool Command::confirm(const QString& question)
+{
+    m_out << question << " (Yes/No)? " << Qt::flush;
+    const QString answer = m_in.readLine().trimmed().toLower();
+    if (answer == u"y" || answer == u"yes")
+        return true;
+    m_out << "The operation was cancelled." << Qt::endl;
+    return false;
+}
+
+QString Command::formatData(DWORD type, const QByteArray& data) const
+{
+    switch (type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ:
+        return StringData(data);
+    case REG_MULTI_SZ:
+        return StringData(data).replace(QChar(u'\0'), QStringLiteral("\\0"));
+    case REG_DWORD:
+        if (data.size() == 4)
+            return QStringLiteral("0x%1").arg(qFromLittleEndian<quint32>(data.constData()), 0, 16);
+        break;
+    case REG_QWORD:
+        if (data.size() == 8)
+            return QStringLiteral("0x%1").arg(qFromLittleEndian<quint64>(data.constData()), 0, 16);
+        break;
+    default:
+        break;
+    }
+    return QString::fromLatin1(data.toHex().toUpper());
+}
+
+LSTATUS Command::printKey(HKEY key, const QString& fullName, const Options& o, bool header)
+{
+    if (header)
+        m_out << '\n' << fullName << '\n';
+    QString name;
+    DWORD type = 0;
+    QByteArray data;
+    LSTATUS status;
+    for (DWORD i = 0; (status = RegEnumValue(key, i, &name, &type, &data)) == ERROR_SUCCESS; ++i) {
+        m_out << "    " << (name.isEmpty() ? QStringLiteral("(Default)") : name) << "    " << TypeName(type)
+              << "    " << formatData(type, data) << '\n';
+    }
+    if (status != ERROR_NO_MORE_ITEMS)
+        return status;
+    if (!o.recursive)
+        m_out << '\n';
+    for (DWORD i = 0; (status = RegEnumKeyEx(key, i, &name)) == ERROR_SUCCESS; ++i) {
+        if (!o.recursive) {
+            m_out << fullName << '\\' << name << '\n';
+            continue;
+        }
+        Key sub;
+        if ((status = RegOpenKeyEx(key, name, KEY_READ, sub.put())) != ERROR_SUCCESS)
+            return status;
+        if ((status = printKey(sub, fullName + u'\\' + name, o, true)) != ERROR_SUCCESS)
+            return status;
+    }
+    return status == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : status;
+}
+
+int Command::query(const Options& o)
+{
+    Root root;
+    QString path;
+    if (!parseKey(o.positional[0], &root, &path))
+        return 1;
+    Key key;
+    LSTATUS status = RegOpenKeyEx(RootKey(root), path, KEY_READ, key.put());
+    if (status != ERROR_SUCCESS)
+        return failStatus(root, path, status);
+    if (o.hasValueName) {
+        DWORD type = 0, size = 0;
+        status = RegQueryValueEx(key, o.valueName, &type, nullptr, &size);
+        QByteArray data(int(size), Qt::Uninitialized);
+        if (status == ERROR_SUCCESS)
+            status = RegQueryValueEx(key, o.valueName, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+        if (status != ERROR_SUCCESS)
+            return failStatus(root, o.valueName.isEmpty() ? path : path + u'\\' + o.valueName, status);
+        m_out << '\n' << KeyName(root, path) << '\n' << "    "
+              << (o.valueName.isEmpty() ? QStringLiteral("(Default)") : o.valueName) << "    " << TypeName(type)
+              << "    " << formatData(type, data.left(int(size))) << "\n\n";
+        return 0;
+    }
+    status = printKey(key, KeyName(root, path), o, true);
+    m_out << Qt::flush;
+    return status == ERROR_SUCCESS ? 0 : failStatus(root, path, status);
+}
+
+bool Command::encodeData(const Options& o, DWORD* type, QByteArray* data)
+{
+    static const std::map<QString, DWORD> kTypes = {
+        {QStringLiteral("REG_SZ"), REG_SZ}, {QStringLiteral("REG_EXPAND_SZ"), REG_EXPAND_SZ},
+        {QStringLiteral("REG_MULTI_SZ"), REG_MULTI_SZ}, {QStringLiteral("REG_DWORD"), REG_DWORD},
+        {QStringLiteral("REG_QWORD"), REG_QWORD}, {QStringLiteral("REG_BINARY"), REG_BINARY},
+        {QStringLiteral("REG_NONE"), REG_NONE}};
+    const auto it = kTypes.find(o.type);
+    if (it == kTypes.end()) {
+        fail(o.type, QStringLiteral("unsupported type"));
+        return false;
+    }
+    *type = it->second;
+    bool ok = true;
+    switch (*type) {
+    case REG_DWORD:
+    case REG_QWORD: {
+        const QString text = o.data.trimmed();
+        const bool hex = text.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive);
+        const quint64 value = text.isEmpty() ? 0 : (hex ? text.mid(2).toULongLong(&ok, 16) : text.toULongLong(&ok, 10));
+        if (!ok || (*type == REG_DWORD && value > 0xFFFFFFFFull)) {
+            fail(o.data, QStringLiteral("not a valid %1 number").arg(o.type));
+            return false;
+        }
+        data->resize(*type == REG_DWORD ? 4 : 8);
+        if (*type == REG_DWORD)
+            qToLittleEndian(quint32(value), data->data());
+        else
+            qToLittleEndian(value, data->data());
+        return true;
+    }
+    case REG_BINARY:
+        *data = QByteArray::fromHex(o.data.toLatin1());
+        if (o.data.size() % 2 != 0 || QString::fromLatin1(data->toHex()).compare(o.data, Qt::CaseInsensitive) != 0) {
+            fail(o.data, QStringLiteral("REG_BINARY data must be pairs of hex digits"));
+            return false;
+        }
+        return true;
+    case REG_MULTI_SZ: {
+        QStringList items = o.separator.isEmpty() ? QStringList{o.data} : o.data.split(o.separator);
+        if (items.size() > 1 && items.last().isEmpty())
+            items.removeLast();
+        data->clear();
+        for (const QString& item : items) {
+            // An empty string inside the list would end it for every reader.
+            if (item.isEmpty() && items.size() > 1) {
+                fail(o.data, QStringLiteral("REG_MULTI_SZ data cannot hold an empty string"));
+                return false;
+            }
+            *data += StringBytes(item);
+        }
+        if (!o.data.isEmpty())
+            data->append(2, '\0');
+        return true;
+    }
+    default:
+        *data = StringBytes(o.data);
+        return true;
+    }
+}
+
+int Command::add(const Options& o)
+{
+    Root root;
+    QString path;
+    if (!parseKey(o.positional[0], &root, &path))
+        return 1;
+    DWORD type = REG_SZ;
+    QByteArray data;
+    if (o.hasValueName && !encodeData(o, &type, &data))
+        return 1;
+    Key key;
+    LSTATUS status = RegCreateKeyEx(RootKey(root), path, KEY_ALL_ACCESS, key.put());
+    if (status != ERROR_SUCCESS)
+        return failStatus(root, path, status);
+    if (o.hasValueName) {
+        const QString shown = o.valueName.isEmpty() ? QStringLiteral("(Default)") : o.valueName;
+        if (!o.force && RegQueryValueEx(key, o.valueName, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+            !confirm(QStringLiteral("Value %1 exists, overwrite").arg(shown)))
+            return 1;
+        status = RegSetValueEx(key, o.valueName, type, reinterpret_cast<const BYTE*>(data.constData()), DWORD(data.size()));
+        if (status != ERROR_SUCCESS)
+            return failStatus(root, path + u'\\' + shown, status);
+    }
+    m_out << kDone << Qt::endl;
+    return 0;
+}
+
+int Command::remove(const Options& o)
+{
+    Root root;
+    QString path;
+    if (!parseKey(o.positional[0], &root, &path))
+        return 1;
+    const QString full = KeyName(root, path);
+    if (path.isEmpty() && !o.hasValueName && !o.allValues)
+        return fail(full, QStringLiteral("a root key cannot be deleted"));
+    Key key;
+    LSTATUS status = RegOpenKeyEx(RootKey(root), path, KEY_ALL_ACCESS, key.put());
+    if (status != ERROR_SUCCESS)
+        return failStatus(root, path, status);
+    if (o.hasValueName) {
+        const QString shown = o.valueName.isEmpty() ? QStringLiteral("(Default)") : o.valueName;
+        if (!o.force && !confirm(QStringLiteral("Delete the registry value %1").arg(shown)))
+            return 1;
+        status = RegDeleteValue(key, o.valueName);
+    } else if (o.allValues) {
+        if (!o.force && !confirm(QStringLiteral("Delete all values under the registry key %1").arg(full)))
+            return 1;
+        QStringList names;
+        QString name;
+        for (DWORD i = 0; RegEnumValue(key, i, &name, nullptr, nullptr) == ERROR_SUCCESS; ++i)
+            names.append(name);
+        status = RegDeleteValues(key, names);
+    } else {
+        if (!o.force && !confirm(QStringLiteral("Permanently delete the registry key %1").arg(full)))
+            return 1;
+        key.reset();
+        status = RegDeleteTree(RootKey(root), path);
+    }
+    if (status != ERROR_SUCCESS)
+        return failStatus(root, o.hasValueName ? path + u'\\' + o.valueName : path, status);
+    m_out << kDone << Qt::endl;
+    return 0;
+}
+
+int Command::import(const Options& o)
+{
+    const QString fileName = o.positional[0];
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(fileName, file.errorString());
+    const ImportResult result = ImportRegFile(file.readAll());
+    for (const RegFileError& error : result.errors) {
+        fail(error.line > 0 ? QStringLiteral("%1:%2").arg(fileName).arg(error.line) : fileName, error.message);
+    }
+    if (result.refused)
+        return 1;
+    if (!result.ok()) {
+        m_err << "talven-reg: " << fileName << ": " << result.applied << " change(s) imported, "
+              << result.errors.size() << " problem(s)" << Qt::endl;
+        return 1;
+    }
+    m_out << kDone << Qt::endl;
+    return 0;
+}
+
+int Command::exportKey(const Options& o)
+{
+    Root root;
+    QString path;
+    if (!parseKey(o.positional[0], &root, &path))
+        return 1;
+    const QString fileName = o.positional[1];
+    QByteArray bytes;
+    if (const LSTATUS status = ExportRegFile(root, path, &bytes); status != ERROR_SUCCESS)
+        return failStatus(root, path, status);
+    if (!o.force && QFile::exists(fileName) &&
+        !confirm(QStringLiteral("File %1 already exists. Overwrite").arg(fileName)))
+        return 1;
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return fail(fileName, file.errorString());
+    m_out << kDone << Qt::endl;
+    return 0;
+}
+
+} // namespace
+
+int RunRegCommand(const QStringList& args, QTextStream& out, QTextStream& err, QTextStream& in)
+{
+    return Command(out, err, in).run(args);
+}
