@@ -1,6 +1,7 @@
 #include "RegFileReader.h"
 
 #include "RegKeyName.h"
+#include "Utf16Le.h"
 
 #include <QByteArrayView>
 #include <QStringView>
@@ -93,27 +94,12 @@ std::optional<QString> TakeQuoted(QStringView& s)
     return std::nullopt;
 }
 
-QByteArray Utf16Bytes(QStringView text)
-{
-    QByteArray out(text.size() * 2, '\0');
-    for (qsizetype i = 0; i < text.size(); ++i)
-        qToLittleEndian<quint16>(text[i].unicode(), out.data() + 2 * i);
-    return out;
-}
-
-// FF FE marks UTF-16LE, decoded unit by unit so that a lone surrogate written on Windows survives;
+// FF FE marks UTF-16LE, taken unit by unit so that a lone surrogate written on Windows survives;
 // anything else is UTF-8, where a BOM means nothing.
 QString DecodeFile(const QByteArray& bytes)
 {
-    if (bytes.startsWith("\xFF\xFE")) {
-        const qsizetype units = (bytes.size() - 2) / 2;
-        QString text(units, Qt::Uninitialized);
-        QChar* out = text.data();
-        const char* in = bytes.constData() + 2;
-        for (qsizetype i = 0; i < units; ++i)
-            out[i] = QChar(qFromLittleEndian<quint16>(in + 2 * i));
-        return text;
-    }
+    if (bytes.startsWith("\xFF\xFE"))
+        return FromUtf16Le(bytes.constData() + 2, bytes.size() - 2);
     QByteArrayView utf8(bytes);
     if (utf8.startsWith("\xEF\xBB\xBF"))
         utf8 = utf8.sliced(3);
@@ -159,7 +145,7 @@ ValueData StringData(QStringView s)
         return Failure("unterminated string");
     if (!AtLineEnd(s))
         return Failure("unexpected text after the string");
-    return {RegFileOp::SetValue, REG_SZ, Utf16Bytes(*text) + QByteArray(2, '\0')};
+    return {RegFileOp::SetValue, REG_SZ, Utf16LeBytesTerminated(*text)};
 }
 
 ValueData DwordData(QStringView s)
@@ -358,7 +344,7 @@ ValueData Parser::HexData(DWORD type, QStringView list)
         return data;
     // REGEDIT4 writes these strings as 8-bit text; the store keeps UTF-16LE.
     if (regedit4_)
-        data.bytes = Utf16Bytes(QString::fromUtf8(data.bytes));
+        data.bytes = Utf16LeBytes(QString::fromUtf8(data.bytes));
     const QByteArray& b = data.bytes;
     const qsizetype n = b.size();
     if (n > 0 && (n % 2 != 0 || b[n - 2] != 0 || b[n - 1] != 0))

@@ -1,6 +1,7 @@
 #include "RegFileWriter.h"
 
 #include "RegKeyName.h"
+#include "Utf16Le.h"
 
 #include <QtEndian>
 
@@ -65,13 +66,6 @@ void AppendHex(QString* line, DWORD type, const QByteArray& data)
     }
 }
 
-QString TextOf(const QByteArray& data)
-{
-    QString text(int(data.size() / 2) - 1, Qt::Uninitialized);
-    qFromLittleEndian<char16_t>(data.constData(), text.size(), text.data());
-    return text;
-}
-
 LSTATUS ExportKey(HKEY key, const QString& keyLine, QString* out)
 {
     *out += QStringLiteral("\r\n[") + keyLine + QStringLiteral("]\r\n");
@@ -99,7 +93,7 @@ QString FormatValueLine(const QString& name, DWORD type, const QByteArray& data)
 {
     QString line = name.isEmpty() ? QStringLiteral("@=") : u'"' + Escaped(name) + QStringLiteral("\"=");
     if (type == REG_SZ && IsPlainString(data))
-        line += u'"' + Escaped(TextOf(data)) + u'"';
+        line += u'"' + Escaped(FromUtf16Le(data.constData(), data.size() - 2)) + u'"';
     else if (type == REG_DWORD && data.size() == 4)
         line += QStringLiteral("dword:%1").arg(qFromLittleEndian<DWORD>(data.constData()), 8, 16, QChar(u'0'));
     else
@@ -120,10 +114,7 @@ LSTATUS ExportRegFile(Root root, const QString& path, QByteArray* file)
     if (status != ERROR_SUCCESS)
         return status;
     text += QStringLiteral("\r\n");
-    file->resize(2 + text.size() * 2);
-    (*file)[0] = char(0xFF);
-    (*file)[1] = char(0xFE);
-    qToLittleEndian<char16_t>(text.utf16(), text.size(), file->data() + 2);
+    *file = QByteArray("\xFF\xFE", 2) + Utf16LeBytes(text);
     return ERROR_SUCCESS;
 }
 

@@ -1,6 +1,5 @@
 #include "RegKeyName.h"
 
-#include <QtEndian>
 
 namespace reg {
 
@@ -35,20 +34,6 @@ bool NamesEqual(QStringView a, QStringView b)
             return false;
     }
     return true;
-}
-
-QByteArray NameBytes(QStringView name)
-{
-    QByteArray bytes(name.size() * 2, Qt::Uninitialized);
-    qToLittleEndian<char16_t>(name.utf16(), name.size(), bytes.data());
-    return bytes;
-}
-
-QString NameFromBytes(const void* bytes, int size)
-{
-    QString name(size / 2, Qt::Uninitialized);
-    qFromLittleEndian<char16_t>(bytes, size / 2, name.data());
-    return name;
 }
 
 LSTATUS SplitKeyPath(const QString& path, QStringList* components)

@@ -17,10 +17,6 @@ using FoldedName = QVarLengthArray<char, 512>;
 void FoldName(QStringView name, FoldedName* out);
 bool NamesEqual(QStringView a, QStringView b);
 
-// The exact UTF-16LE bytes stored for a name.
-QByteArray NameBytes(QStringView name);
-QString NameFromBytes(const void* bytes, int size);
-
 // Splits a key path into its components: a trailing '\' is allowed, an empty component or one
 // longer than kMaxKeyNameUnits gives ERROR_INVALID_PARAMETER.
 LSTATUS SplitKeyPath(const QString& path, QStringList* components);

@@ -1,5 +1,7 @@
 #include "RegValues.h"
 
+#include "Utf16Le.h"
+
 #include <QVarLengthArray>
 #include <QtEndian>
 
@@ -25,8 +27,7 @@ LSTATUS QueryString(HKEY key, const QString& name, int bufferUnits, QString* tex
     const LSTATUS status = RegQueryValueEx(key, name, nullptr, buffer.data(), &size);
     if (status != ERROR_SUCCESS)
         return status;
-    QString result(int(size / 2), Qt::Uninitialized);
-    qFromLittleEndian<char16_t>(buffer.constData(), size / 2, result.data());
+    QString result = FromUtf16Le(buffer.constData(), size);
     const qsizetype nul = result.indexOf(QChar(u'\0'));
     if (nul >= 0)
         result.truncate(nul);
@@ -43,8 +44,7 @@ LSTATUS SetDword(HKEY key, const QString& name, DWORD value)
 
 LSTATUS SetString(HKEY key, const QString& name, const QString& text, DWORD type)
 {
-    QByteArray bytes((text.size() + 1) * 2, '\0');
-    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
+    const QByteArray bytes = Utf16LeBytesTerminated(text);
     return RegSetValueEx(key, name, type, reinterpret_cast<const BYTE*>(bytes.constData()), DWORD(bytes.size()));
 }
 

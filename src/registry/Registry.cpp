@@ -2,6 +2,7 @@
 
 #include "RegKeyName.h"
 #include "RootStore.h"
+#include "Utf16Le.h"
 
 #include <sqlite3.h>
 
@@ -67,7 +68,7 @@ private:
 
 void BindStoredName(sqlite3_stmt* s, int index, QStringView name)
 {
-    const QByteArray bytes = NameBytes(name);
+    const QByteArray bytes = Utf16LeBytes(name);
     sqlite3_bind_blob(s, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
 }
 
@@ -79,7 +80,7 @@ void BindFold(sqlite3_stmt* s, int index, QStringView name, FoldedName* buffer)
 
 QString ColumnName(sqlite3_stmt* s, int column)
 {
-    return NameFromBytes(sqlite3_column_blob(s, column), sqlite3_column_bytes(s, column));
+    return FromUtf16Le(sqlite3_column_blob(s, column), sqlite3_column_bytes(s, column));
 }
 
 // The status of the connection's last failure, such as a statement that would not prepare.

@@ -55,9 +55,9 @@ TEST(ProcessTest, ConcurrentWritersLoseNothing)
         EXPECT_EQ(writer.exitCode(), 0) << "a write failed";
     }
     Key key;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("Stress"), KEY_READ, key.put()), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Stress", KEY_READ, key.put()), ERROR_SUCCESS);
     DWORD counter = 0;
-    ASSERT_EQ(QueryDword(key, QStringLiteral("counter"), &counter), ERROR_SUCCESS);
+    ASSERT_EQ(QueryDword(key, "counter", &counter), ERROR_SUCCESS);
     EXPECT_EQ(counter, DWORD(2 * kCount)) << "a read-modify-write transaction lost an update";
     for (int i = 0; i < 2; ++i) {
         for (int n = 0; n < kCount; ++n) {
@@ -81,17 +81,17 @@ TEST(ProcessTest, ImportKilledMidwayLeavesAllOrNothing)
     for (int attempt = 0; attempt < 4 && !killedMidway; ++attempt) {
         SCOPED_TRACE(attempt);
         TempStore store;
-        const QString regFile = store.dir() + QStringLiteral("/big.reg");
+        const QString regFile = store.dir() + "/big.reg";
         QFile out(regFile);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(file);
         out.close();
-        ASSERT_EQ(SetDword(HKEY_CURRENT_USER, QStringLiteral("marker"), 1), ERROR_SUCCESS);
+        ASSERT_EQ(SetDword(HKEY_CURRENT_USER, "marker", 1), ERROR_SUCCESS);
         ResetStore(); // close this process's connection so the file's WAL is the importer's alone
 
-        const QString wal = store.path(Root::CurrentUser) + QStringLiteral("-wal");
+        const QString wal = store.path(Root::CurrentUser) + "-wal";
         QProcess importer;
-        importer.start(QStringLiteral(TALVEN_REG), {QStringLiteral("import"), regFile});
+        importer.start(QStringLiteral(TALVEN_REG), {"import", regFile});
         ASSERT_TRUE(importer.waitForStarted());
         // The write-ahead log grows only once the import writes: kill it then, before it commits.
         QElapsedTimer timer;
@@ -107,7 +107,7 @@ TEST(ProcessTest, ImportKilledMidwayLeavesAllOrNothing)
         killedMidway = importer.exitStatus() == QProcess::CrashExit;
 
         const FileCheck check = CheckFile(store.path(Root::CurrentUser));
-        EXPECT_EQ(check.quickCheck, QStringLiteral("ok"));
+        EXPECT_EQ(check.quickCheck, "ok");
         EXPECT_TRUE(check.values == 1 || check.values == 1 + kValues) << check.values << " values";
     }
     EXPECT_TRUE(killedMidway) << "the importer always finished before it could be killed";

@@ -41,7 +41,7 @@ TEST(RegFileRoundTripTest, ExportFormImportsAndExportsByteForByte)
     const ImportResult result = ImportRegFile(original);
     ASSERT_TRUE(result.ok()) << (result.errors.isEmpty() ? "" : result.errors.first().message.toStdString());
     QByteArray exported;
-    ASSERT_EQ(ExportRegFile(Root::CurrentUser, QStringLiteral("software\\orvane\\talven"), &exported), ERROR_SUCCESS);
+    ASSERT_EQ(ExportRegFile(Root::CurrentUser, "software\\orvane\\talven", &exported), ERROR_SUCCESS);
     EXPECT_EQ(exported, original);
 }
 
@@ -49,23 +49,22 @@ TEST(RegFileRoundTripTest, UnterminatedStringExportsAsHexAndComesBackTerminated)
 {
     TempStore store;
     Key key;
-    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, QStringLiteral("S"), KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
-    RegSetValueEx(key, QStringLiteral("u"), REG_SZ, reinterpret_cast<const BYTE*>("h\0i\0"), 4);
-    const QString text = Exported(Root::CurrentUser, QStringLiteral("S"));
-    EXPECT_TRUE(text.contains(QStringLiteral("\"u\"=hex(1):68,00,69,00\r\n"))) << text.toStdString();
-    RegDeleteTree(HKEY_CURRENT_USER, QStringLiteral("S"));
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "S", KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
+    RegSetValueEx(key, "u", REG_SZ, reinterpret_cast<const BYTE*>("h\0i\0"), 4);
+    const QString text = Exported(Root::CurrentUser, "S");
+    EXPECT_TRUE(text.contains("\"u\"=hex(1):68,00,69,00\r\n")) << text.toStdString();
+    RegDeleteTree(HKEY_CURRENT_USER, "S");
     ASSERT_TRUE(ImportRegFile(Utf16File(text)).ok());
-    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("S"), KEY_READ, key.put()), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "S", KEY_READ, key.put()), ERROR_SUCCESS);
     DWORD size = 0;
-    ASSERT_EQ(RegQueryValueEx(key, QStringLiteral("u"), nullptr, nullptr, &size), ERROR_SUCCESS);
+    ASSERT_EQ(RegQueryValueEx(key, "u", nullptr, nullptr, &size), ERROR_SUCCESS);
     EXPECT_EQ(size, 6u);
 }
 
 TEST(RegFileRoundTripTest, ImportAppliesGoodLinesOfEachRootAtomically)
 {
     TempStore store;
-    const QString file = QStringLiteral(
-        "Windows Registry Editor Version 5.00\r\n"
+    const QString file = QStringLiteral("Windows Registry Editor Version 5.00\r\n"
         "[HKEY_CURRENT_USER\\A]\r\n"
         "\"good\"=dword:1\r\n"
         "\"bad\"=dword:123456789\r\n"
@@ -73,7 +72,7 @@ TEST(RegFileRoundTripTest, ImportAppliesGoodLinesOfEachRootAtomically)
         "\"m\"=\"x\"\r\n"
         "[-HKEY_CURRENT_USER\\Gone]\r\n");
     Key gone;
-    RegCreateKeyEx(HKEY_CURRENT_USER, QStringLiteral("Gone\\Deep"), KEY_ALL_ACCESS, gone.put());
+    RegCreateKeyEx(HKEY_CURRENT_USER, "Gone\\Deep", KEY_ALL_ACCESS, gone.put());
 
     const struct { const char* what; bool machineReadOnly; bool userWritten; bool machineWritten; } cases[] = {
         {"machine root read-only", true, true, false},
@@ -81,19 +80,18 @@ TEST(RegFileRoundTripTest, ImportAppliesGoodLinesOfEachRootAtomically)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        RegDeleteTree(HKEY_CURRENT_USER, QStringLiteral("A"));
+        RegDeleteTree(HKEY_CURRENT_USER, "A");
         store.setReadOnly(Root::LocalMachine, c.machineReadOnly);
         const ImportResult result = ImportRegFile(Utf16File(file));
         ASSERT_FALSE(result.ok());
         EXPECT_EQ(result.errors.first().line, 4) << "the bad dword is reported with its line";
         EXPECT_EQ(result.errors.size(), c.machineReadOnly ? 2 : 1);
         Key key;
-        EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("A"), KEY_READ, key.put()) == ERROR_SUCCESS, c.userWritten);
+        EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "A", KEY_READ, key.put()) == ERROR_SUCCESS, c.userWritten);
         DWORD value = 0;
-        EXPECT_EQ(QueryDword(key, QStringLiteral("good"), &value), ERROR_SUCCESS);
-        EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, QStringLiteral("B"), KEY_READ, key.put()) == ERROR_SUCCESS,
-                  c.machineWritten);
-        EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("Gone"), KEY_READ, key.put()), ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(QueryDword(key, "good", &value), ERROR_SUCCESS);
+        EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "B", KEY_READ, key.put()) == ERROR_SUCCESS, c.machineWritten);
+        EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Gone", KEY_READ, key.put()), ERROR_FILE_NOT_FOUND);
     }
 }
 
@@ -103,22 +101,22 @@ TEST(RegFileRoundTripTest, BadHeaderWritesNothing)
     const ImportResult result = ImportRegFile(QByteArray("Windows Registry Editor Version 4.00\n[HKEY_CURRENT_USER\\A]\n"));
     EXPECT_TRUE(result.refused);
     Key key;
-    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("A"), KEY_READ, key.put()), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "A", KEY_READ, key.put()), ERROR_FILE_NOT_FOUND);
 }
 
 TEST(RegFileRoundTripTest, ValueLinesWrapWhereTheRegistryEditorWrapsThem)
 {
     const struct { QString name; int bytes; int firstLineBytes; } cases[] = {
-        {QStringLiteral("n"), 30, 23},  // "n"=hex: is 8 columns, each byte 3 more: 8 + 3 * 23 reaches 77
+        {"n", 30, 23},  // "n"=hex: is 8 columns, each byte 3 more: 8 + 3 * 23 reaches 77
         {QString(), 30, 24},            // @=hex: is 6 columns
         {QString(80, u'x'), 3, 1},      // a long name wraps after the first byte
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.size());
         const QString line = FormatValueLine(c.name, REG_BINARY, QByteArray(c.bytes, '\x01'));
-        const QString first = line.section(QStringLiteral("\r\n"), 0, 0);
-        EXPECT_EQ(first.count(QStringLiteral("01")), c.firstLineBytes) << line.toStdString();
-        EXPECT_TRUE(first.endsWith(QStringLiteral(",\\")));
+        const QString first = line.section("\r\n", 0, 0);
+        EXPECT_EQ(first.count("01"), c.firstLineBytes) << line.toStdString();
+        EXPECT_TRUE(first.endsWith(",\\"));
     }
 }
 

@@ -65,12 +65,12 @@ TEST(StoreFileTest, DamagedOrForeignFilesAreNeitherReadNorWritten)
         if (!c.bytes.isEmpty())
             WriteAll(path, c.bytes);
         Key key;
-        const LSTATUS open = RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software"), KEY_READ, key.put());
+        const LSTATUS open = RegOpenKeyEx(HKEY_CURRENT_USER, "Software", KEY_READ, key.put());
         EXPECT_TRUE(open == ERROR_BADDB || open == ERROR_REGISTRY_CORRUPT) << open;
-        EXPECT_NE(RegCreateKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software"), KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
-        EXPECT_NE(SetDword(HKEY_CURRENT_USER, QStringLiteral("v"), 1), ERROR_SUCCESS);
+        EXPECT_NE(RegCreateKeyEx(HKEY_CURRENT_USER, "Software", KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
+        EXPECT_NE(SetDword(HKEY_CURRENT_USER, "v", 1), ERROR_SUCCESS);
         DWORD value = 42;
-        EXPECT_NE(QueryDword(HKEY_CURRENT_USER, QStringLiteral("v"), &value), ERROR_SUCCESS);
+        EXPECT_NE(QueryDword(HKEY_CURRENT_USER, "v", &value), ERROR_SUCCESS);
         EXPECT_EQ(value, 42u) << "readers keep their default";
         EXPECT_EQ(ReadAll(path), before) << "the file is left exactly as it was";
         EXPECT_TRUE(QFileInfo::exists(path));
@@ -81,16 +81,16 @@ TEST(StoreFileTest, EmptyFileBecomesAStore)
 {
     TempStore store;
     WriteAll(store.path(Root::CurrentUser), QByteArray());
-    EXPECT_EQ(SetDword(HKEY_CURRENT_USER, QStringLiteral("v"), 1), ERROR_SUCCESS);
+    EXPECT_EQ(SetDword(HKEY_CURRENT_USER, "v", 1), ERROR_SUCCESS);
 }
 
 TEST(StoreFileTest, JournalModesFollowTheRoot)
 {
     TempStore store;
-    ASSERT_EQ(SetDword(HKEY_CURRENT_USER, QStringLiteral("v"), 1), ERROR_SUCCESS);
-    ASSERT_EQ(SetDword(HKEY_LOCAL_MACHINE, QStringLiteral("v"), 1), ERROR_SUCCESS);
-    EXPECT_EQ(JournalMode(store.path(Root::CurrentUser)), QStringLiteral("wal"));
-    EXPECT_EQ(JournalMode(store.path(Root::LocalMachine)), QStringLiteral("delete"))
+    ASSERT_EQ(SetDword(HKEY_CURRENT_USER, "v", 1), ERROR_SUCCESS);
+    ASSERT_EQ(SetDword(HKEY_LOCAL_MACHINE, "v", 1), ERROR_SUCCESS);
+    EXPECT_EQ(JournalMode(store.path(Root::CurrentUser)), "wal");
+    EXPECT_EQ(JournalMode(store.path(Root::LocalMachine)), "delete")
         << "users who only read the machine root need no -shm file";
 }
 
@@ -99,8 +99,8 @@ TEST(StoreFileTest, ReadOnlyRootWithoutFileStaysWithoutFile)
     TempStore store;
     store.setReadOnly(Root::LocalMachine, true);
     Key key;
-    EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, QStringLiteral("Software"), KEY_ALL_ACCESS, key.put()), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, QStringLiteral("Software"), KEY_READ, key.put()), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, "Software", KEY_ALL_ACCESS, key.put()), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "Software", KEY_READ, key.put()), ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(QFileInfo::exists(store.path(Root::LocalMachine)));
 }
 
@@ -108,14 +108,14 @@ TEST(StoreFileTest, ChangesFromAnotherConnectionAreSeenAtOnce)
 {
     TempStore store;
     Key key;
-    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, QStringLiteral("K"), KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
-    ASSERT_EQ(SetDword(key, QStringLiteral("v"), 1), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, "K", KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
+    ASSERT_EQ(SetDword(key, "v", 1), ERROR_SUCCESS);
     sqlite3* db = nullptr;
     sqlite3_open(store.path(Root::CurrentUser).toUtf8().constData(), &db);
     sqlite3_exec(db, "UPDATE vals SET data = x'02000000'", nullptr, nullptr, nullptr);
     sqlite3_close(db);
     DWORD value = 0;
-    ASSERT_EQ(QueryDword(key, QStringLiteral("v"), &value), ERROR_SUCCESS);
+    ASSERT_EQ(QueryDword(key, "v", &value), ERROR_SUCCESS);
     EXPECT_EQ(value, 2u) << "nothing is cached between calls";
 }
 

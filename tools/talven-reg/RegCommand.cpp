@@ -5,6 +5,7 @@
 #include "registry/RegKeyName.h"
 #include "registry/RegValues.h"
 #include "registry/StoreConfig.h"
+#include "registry/Utf16Le.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -103,18 +104,10 @@ QString TypeName(DWORD type)
 
 QString StringData(const QByteArray& data)
 {
-    QString text(int(data.size() / 2), Qt::Uninitialized);
-    qFromLittleEndian<char16_t>(data.constData(), text.size(), text.data());
+    QString text = FromUtf16Le(data);
     while (text.endsWith(QChar(u'\0')))
         text.chop(1);
     return text;
-}
-
-QByteArray StringBytes(const QString& text)
-{
-    QByteArray bytes((text.size() + 1) * 2, '\0');
-    qToLittleEndian<char16_t>(text.utf16(), text.size(), bytes.data());
-    return bytes;
 }
 
 int Command::run(const QStringList& args)
@@ -357,7 +350,7 @@ bool Command::encodeData(const Options& o, DWORD* type, QByteArray* data)
     }
     case REG_BINARY:
         *data = QByteArray::fromHex(o.data.toLatin1());
-        if (o.data.size() % 2 != 0 || QString::fromLatin1(data->toHex()).compare(o.data, Qt::CaseInsensitive) != 0) {
+        if (QString::fromLatin1(data->toHex()).compare(o.data, Qt::CaseInsensitive) != 0) {
             fail(o.data, QStringLiteral("REG_BINARY data must be pairs of hex digits"));
             return false;
         }
@@ -373,14 +366,14 @@ bool Command::encodeData(const Options& o, DWORD* type, QByteArray* data)
                 fail(o.data, QStringLiteral("REG_MULTI_SZ data cannot hold an empty string"));
                 return false;
             }
-            *data += StringBytes(item);
+            *data += Utf16LeBytesTerminated(item);
         }
         if (!o.data.isEmpty())
             data->append(2, '\0');
         return true;
     }
     default:
-        *data = StringBytes(o.data);
+        *data = Utf16LeBytesTerminated(o.data);
         return true;
     }
 }
