@@ -45,7 +45,7 @@ namespace {
 KeyObject g_currentUser{Root::CurrentUser, RootStore::kRootKeyId, KEY_ALL_ACCESS, 0, {}, 0, {}, {}, {}, {}};
 KeyObject g_localMachine{Root::LocalMachine, RootStore::kRootKeyId, KEY_ALL_ACCESS, 0, {}, 0, {}, {}, {}, {}};
 
-constexpr REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | 0x00040000 | 0x00080000;
+constexpr REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC | WRITE_OWNER;
 
 // Locks the key's root and checks that the handle still belongs to its connection.
 class Call {

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 
 #include <sqlite3.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace reg {
@@ -190,6 +192,15 @@ LSTATUS RootStore::open(bool create)
 {
     if (create && !QDir().mkpath(QFileInfo(m_config.path).absolutePath()))
         return ERROR_ACCESS_DENIED;
+    // A user's settings are the user's alone; the machine root is read by every user, whatever the umask.
+    if (create) {
+        const mode_t mode = m_root == Root::CurrentUser ? 0600 : 0644;
+        const int fd = ::open(QFile::encodeName(m_config.path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            ::fchmod(fd, mode);
+            ::close(fd);
+        }
+    }
     const bool rw = writable();
     int flags = SQLITE_OPEN_NOMUTEX | (rw ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
     if (create)

@@ -85,6 +85,8 @@ public:
 
     static LSTATUS Status(int sqliteResult);
 
+    ~RootStore() { close(); }
+
 private:
     explicit RootStore(Root root);
     void close();

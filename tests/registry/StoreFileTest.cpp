@@ -84,7 +84,7 @@ TEST(StoreFileTest, EmptyFileBecomesAStore)
     EXPECT_EQ(SetDword(HKEY_CURRENT_USER, "v", 1), ERROR_SUCCESS);
 }
 
-TEST(StoreFileTest, JournalModesFollowTheRoot)
+TEST(StoreFileTest, JournalModesAndPermissionsFollowTheRoot)
 {
     TempStore store;
     ASSERT_EQ(SetDword(HKEY_CURRENT_USER, "v", 1), ERROR_SUCCESS);
@@ -92,6 +92,8 @@ TEST(StoreFileTest, JournalModesFollowTheRoot)
     EXPECT_EQ(JournalMode(store.path(Root::CurrentUser)), "wal");
     EXPECT_EQ(JournalMode(store.path(Root::LocalMachine)), "delete")
         << "users who only read the machine root need no -shm file";
+    EXPECT_EQ(QFileInfo(store.path(Root::CurrentUser)).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
+    EXPECT_NE(QFileInfo(store.path(Root::LocalMachine)).permissions() & QFile::ReadOther, 0);
 }
 
 TEST(StoreFileTest, ReadOnlyRootWithoutFileStaysWithoutFile)
