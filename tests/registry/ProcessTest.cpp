@@ -17,27 +17,16 @@ using namespace reg;
 
 namespace {
 
-struct FileCheck {
-    QString quickCheck;
-    int values = -1;
-};
-
-FileCheck CheckFile(const QString& path)
+// The first column of the last row the SQL gives, through a connection of its own.
+QString Sql(const QString& path, const char* sql)
 {
-    FileCheck check;
+    QString last;
     sqlite3* db = nullptr;
     sqlite3_open(path.toUtf8().constData(), &db);
-    sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &s, nullptr);
-    if (sqlite3_step(s) == SQLITE_ROW)
-        check.quickCheck = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
-    sqlite3_finalize(s);
-    sqlite3_prepare_v2(db, "SELECT count(*) FROM vals", -1, &s, nullptr);
-    if (sqlite3_step(s) == SQLITE_ROW)
-        check.values = sqlite3_column_int(s, 0);
-    sqlite3_finalize(s);
+    auto keep = [](void* out, int, char** row, char**) { *static_cast<QString*>(out) = row[0]; return 0; };
+    sqlite3_exec(db, sql, keep, &last, nullptr);
     sqlite3_close(db);
-    return check;
+    return last;
 }
 
 TEST(ProcessTest, ConcurrentWritersLoseNothing)
@@ -47,7 +36,7 @@ TEST(ProcessTest, ConcurrentWritersLoseNothing)
     QProcess writers[2];
     for (int i = 0; i < 2; ++i) {
         writers[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        writers[i].start(QStringLiteral(STRESS_WRITER), {QStringLiteral("w%1_").arg(i), QString::number(kCount)});
+        writers[i].start(STRESS_WRITER, {QString("w%1_").arg(i), QString::number(kCount)});
     }
     for (QProcess& writer : writers) {
         ASSERT_TRUE(writer.waitForFinished(100000));
@@ -62,7 +51,7 @@ TEST(ProcessTest, ConcurrentWritersLoseNothing)
     for (int i = 0; i < 2; ++i) {
         for (int n = 0; n < kCount; ++n) {
             DWORD value = ~0u;
-            ASSERT_EQ(QueryDword(key, QStringLiteral("w%1_%2").arg(i).arg(n), &value), ERROR_SUCCESS);
+            ASSERT_EQ(QueryDword(key, QString("w%1_%2").arg(i).arg(n), &value), ERROR_SUCCESS);
             EXPECT_EQ(value, DWORD(n));
         }
     }
@@ -89,26 +78,23 @@ TEST(ProcessTest, ImportKilledMidwayLeavesAllOrNothing)
         ASSERT_EQ(SetDword(HKEY_CURRENT_USER, "marker", 1), ERROR_SUCCESS);
         ResetStore(); // close this process's connection so the file's WAL is the importer's alone
 
-        const QString wal = store.path(Root::CurrentUser) + "-wal";
+        const QString db = store.path(Root::CurrentUser);
         QProcess importer;
-        importer.start(QStringLiteral(TALVEN_REG), {"import", regFile});
+        importer.start(TALVEN_REG, {"import", regFile});
         ASSERT_TRUE(importer.waitForStarted());
         // The write-ahead log grows only once the import writes: kill it then, before it commits.
         QElapsedTimer timer;
         timer.start();
-        while (importer.state() == QProcess::Running && timer.elapsed() < 60000) {
-            if (QFileInfo(wal).size() > 0) {
-                importer.kill();
-                break;
-            }
+        while (importer.state() == QProcess::Running && QFileInfo(db + "-wal").size() == 0 && timer.elapsed() < 60000)
             QThread::usleep(500);
-        }
+        if (QFileInfo(db + "-wal").size() > 0)
+            importer.kill();
         ASSERT_TRUE(importer.waitForFinished(60000));
         killedMidway = importer.exitStatus() == QProcess::CrashExit;
 
-        const FileCheck check = CheckFile(store.path(Root::CurrentUser));
-        EXPECT_EQ(check.quickCheck, "ok");
-        EXPECT_TRUE(check.values == 1 || check.values == 1 + kValues) << check.values << " values";
+        EXPECT_EQ(Sql(db, "PRAGMA quick_check"), "ok");
+        const int values = Sql(db, "SELECT count(*) FROM vals").toInt();
+        EXPECT_TRUE(values == 1 || values == 1 + kValues) << values << " values";
     }
     EXPECT_TRUE(killedMidway) << "the importer always finished before it could be killed";
 }

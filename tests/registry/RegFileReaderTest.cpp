@@ -19,23 +19,10 @@ QByteArray Reg5(const std::string& body)
     return "Windows Registry Editor Version 5.00\n" + QByteArray::fromStdString(body);
 }
 
-QByteArray Utf16le(std::u16string_view text)
+QByteArray Utf16le(std::u16string text)
 {
-    QByteArray out("\xFF\xFE");
-    for (char16_t unit : text) {
-        char bytes[2];
-        qToLittleEndian<quint16>(unit, bytes);
-        out.append(bytes, 2);
-    }
-    return out;
-}
-
-std::string Repeat(const std::string& part, int count, const std::string& separator = "")
-{
-    std::string out;
-    for (int i = 0; i < count; ++i)
-        out += (i ? separator : "") + part;
-    return out;
+    qToLittleEndian<char16_t>(text.data(), text.size(), text.data());
+    return "\xFF\xFE" + QByteArray(reinterpret_cast<const char*>(text.data()), text.size() * 2);
 }
 
 // "set HKCU\k [name] type:bytes @line": compact enough to write whole results in a table.
@@ -86,15 +73,11 @@ std::string CaseName(const testing::TestParamInfo<Case>& info)
 }
 
 INSTANTIATE_TEST_SUITE_P(Headers, ParseRegFileTest, testing::ValuesIn(std::vector<Case>{
-    {"Version5", Reg5("[HKCU\\k]\n"), {"create HKCU\\k @2"}, {}},
-    {"Regedit4", "REGEDIT4\n[HKCU\\k]", {"create HKCU\\k @2"}, {}},
     {"AfterBlankLinesWithBlanksAround", "\n \t\n  REGEDIT4 \t\n[HKCU\\k]", {"create HKCU\\k @4"}, {}},
     {"Utf8BomSkipped", "\xEF\xBB\xBF" + Reg5("[HKCU\\k]"), {"create HKCU\\k @2"}, {}},
     {"Utf16leKeepsLoneSurrogate",
      Utf16le(u"Windows Registry Editor Version 5.00\r\n[HKCU\\k]\r\n\"\u00e9\"=\"\xD800\"\r\n"),
      {"create HKCU\\k @2", "set HKCU\\k [\u00e9] 1:00 d8 00 00 @3"}, {}},
-    {"Utf16BigEndianBomRefused", "\xFE\xFF" + Reg5("[HKCU\\k]"), {}, {kRefused}},
-    {"OtherVersionRefused", "Windows Registry Editor Version 4.00\n[HKCU\\k]", {}, {kRefused}},
     {"LowerCaseRefused", "regedit4\n[HKCU\\k]", {}, {kRefused}},
     {"TextAfterHeaderRefused", "REGEDIT4 x\n[HKCU\\k]", {}, {kRefused}},
     {"KeyBeforeHeaderRefused", "[HKCU\\k]\nREGEDIT4\n", {}, {kRefused}},
@@ -102,122 +85,96 @@ INSTANTIATE_TEST_SUITE_P(Headers, ParseRegFileTest, testing::ValuesIn(std::vecto
 }), CaseName);
 
 INSTANTIATE_TEST_SUITE_P(KeyLines, ParseRegFileTest, testing::ValuesIn(std::vector<Case>{
-    {"LongRoots", Reg5("[HKEY_CURRENT_USER\\a\\b]\n  [HKEY_LOCAL_MACHINE\\c]"),
-     {"create HKCU\\a\\b @2", "create HKLM\\c @3"}, {}},
-    {"ShortRootsAnyCase", Reg5("[hkcu\\a]\n[HkLm\\b]"), {"create HKCU\\a @2", "create HKLM\\b @3"}, {}},
+    {"Roots", Reg5("[HKEY_CURRENT_USER\\a\\b]\n  [HKEY_LOCAL_MACHINE\\c]\n[hkcu\\a]\n[HkLm\\b]"),
+     {"create HKCU\\a\\b @2", "create HKLM\\c @3", "create HKCU\\a @4", "create HKLM\\b @5"}, {}},
     {"UnknownRootSkipsItsValues", Reg5("[HKEY_USERS\\a]\n\"v\"=dword:1\n\"w\"=qword:1"), {},
      {"2: unknown root key 'HKEY_USERS'"}},
-    {"BareRootTakesValues", Reg5("[HKCU]\n\"v\"=dword:1\n[HKLM\\]\n@=-"),
-     {"set HKCU\\ [v] 4:01 00 00 00 @3", "delete HKLM\\ [] @5"}, {}},
-    {"BareRootDeleteRefused", Reg5("[-HKCU]\n\"v\"=dword:1\n[-HKLM\\]"), {},
-     {"2: a root key cannot be deleted", "4: a root key cannot be deleted"}},
+    {"BareRoot", Reg5("[HKCU]\n\"v\"=dword:1\n[HKLM\\]\n@=-\n[-HKCU]\n\"w\"=-"),
+     {"set HKCU\\ [v] 4:01 00 00 00 @3", "delete HKLM\\ [] @5"}, {"6: a root key cannot be deleted"}},
     {"DeleteTreeSkipsItsValues", Reg5("[-HKCU\\a]\n\"v\"=dword:1\n[HKCU\\b]\n\"w\"=-"),
      {"deltree HKCU\\a @2", "create HKCU\\b @4", "delete HKCU\\b [w] @5"}, {}},
     {"MissingBracketSkipsItsValues", Reg5("[HKCU\\a]\n[HKCU\\b\n\"v\"=dword:1"), {"create HKCU\\a @2"},
      {"3: missing ']' at the end of the key line"}},
     {"NameRunsToLastBracket", Reg5("[HKCU\\a]b[c] ; x]y\n"), {"create HKCU\\a]b[c] ; x @2"}, {}},
-    {"OneTrailingBackslashDropped", Reg5("[HKCU\\a\\b\\]"), {"create HKCU\\a\\b @2"}, {}},
-    {"EmptyComponent", Reg5("[HKCU\\a\\\\b]\n\"v\"=dword:1\n[HKCU\\a\\\\]\n[HKCU\\\\]"), {},
-     {"2: empty key name in the path", "4: empty key name in the path", "5: empty key name in the path"}},
-    {"Component255", Reg5("[HKCU\\" + std::string(255, 'k') + "]"),
-     {"create HKCU\\" + std::string(255, 'k') + " @2"}, {}},
-    {"Component256", Reg5("[HKCU\\" + std::string(256, 'k') + "]"), {},
-     {"2: key name longer than 255 characters"}},
-    {"Depth512", Reg5("[HKCU\\" + Repeat("k", 512, "\\") + "]"),
-     {"create HKCU\\" + Repeat("k", 512, "\\") + " @2"}, {}},
-    {"Depth513", Reg5("[HKCU\\" + Repeat("k", 513, "\\") + "]"), {}, {"2: key path deeper than 512 keys"}},
+    {"Backslashes", Reg5("[HKCU\\a\\b\\]\n[HKCU\\a\\\\b]\n[HKCU\\a\\\\]\n[HKCU\\\\]"), {"create HKCU\\a\\b @2"},
+     {"3: empty key name in the path", "4: empty key name in the path", "5: empty key name in the path"}},
+    {"Limits",
+     Reg5("[HKCU\\" + std::string(256, 'k') + "]\n[HKCU" + QByteArray("\\k").repeated(513).toStdString() + "]"), {},
+     {"2: key name longer than 255 characters", "3: key path deeper than 512 keys"}},
 }), CaseName);
 
 INSTANTIATE_TEST_SUITE_P(ValueData, ParseRegFileTest, testing::ValuesIn(std::vector<Case>{
-    {"StringEscapes", Reg5(R"([HKCU\k]
-"a\"b\\"="x\\y\"\n\r\q" ; c)"),
-     {"create HKCU\\k @2", "set HKCU\\k [a\"b\\] 1:78 00 5c 00 79 00 22 00 0a 00 0d 00 71 00 00 00 @3"}, {}},
-    {"StringForms", Reg5(R"([HKCU\k]
+    {"Strings", Reg5(R"([HKCU\k]
+"a\"b\\"="x\\y\"\n\r\q" ; c
 @ = ""
 "t"="x" y
 "u"="x
 "v
-"w" dword:1)"),
-     {"create HKCU\\k @2", "set HKCU\\k [] 1:00 00 @3"},
-     {"4: unexpected text after the string", "5: unterminated string", "6: unterminated value name",
-      "7: missing '=' after the value name"}},
+"w" dword:1
+")" + std::string(16384, 'v') + "\"=-"),
+     {"create HKCU\\k @2", "set HKCU\\k [a\"b\\] 1:78 00 5c 00 79 00 22 00 0a 00 0d 00 71 00 00 00 @3",
+      "set HKCU\\k [] 1:00 00 @4"},
+     {"5: unexpected text after the string", "6: unterminated string", "7: unterminated value name",
+      "8: missing '=' after the value name", "9: value name longer than 16383 characters"}},
     {"Dword", Reg5(R"([HKCU\k]
 "a"=dword:0
 "b"=dword:12345678 ;c
 "c"=dword:FfFfFfFf
 "d"=dword:123456789
 "e"=dword:
-"f"=dword:1x
-"g"=dword: 1)"),
+"f"=dword:1x)"),
      {"create HKCU\\k @2", "set HKCU\\k [a] 4:00 00 00 00 @3", "set HKCU\\k [b] 4:78 56 34 12 @4",
       "set HKCU\\k [c] 4:ff ff ff ff @5"},
-     {"6: bad dword value", "7: bad dword value", "8: bad dword value", "9: bad dword value"}},
+     {"6: bad dword value", "7: bad dword value", "8: bad dword value"}},
     {"HexLists", Reg5(R"([HKCU\k]
 "a"=hex:01,2,aB
 "b"=hex: 01 , 02 , ;c
 "c"=hex:
 "d"=hex:01,,02
 "e"=hex:123
-"f"=hex:01 02
-"g"=hex:,01
-"h"=hex:0g)"),
+"f"=hex:0g)"),
      {"create HKCU\\k @2", "set HKCU\\k [a] 3:01 02 ab @3", "set HKCU\\k [b] 3:01 02 @4", "set HKCU\\k [c] 3: @5"},
-     {"6: bad hex byte list", "7: bad hex byte list", "8: bad hex byte list", "9: bad hex byte list",
-      "10: bad hex byte list"}},
+     {"6: bad hex byte list", "7: bad hex byte list", "8: bad hex byte list"}},
     {"HexTypes", Reg5(R"([HKCU\k]
-"a"=hex(0):
-"b"=hex(b):01,00
-"c"=hex(100):ff
-"d"=hex(FFFFFFFF):
-"e"=hex(123456789):
-"f"=hex():
-"g"=hex(2)01
-"h"=qword:1
-"i"=foo)"),
-     {"create HKCU\\k @2", "set HKCU\\k [a] 0: @3", "set HKCU\\k [b] 11:01 00 @4", "set HKCU\\k [c] 256:ff @5",
-      "set HKCU\\k [d] 4294967295: @6"},
-     {"7: bad hex value type", "8: bad hex value type", "9: bad hex value type",
-      "10: unknown value data format", "11: unknown value data format"}},
+"a"=hex(b):01,00
+"b"=hex(FFFFFFFF):
+"c"=hex(123456789):
+"d"=hex():
+"e"=hex(2)01
+"f"=qword:1)"),
+     {"create HKCU\\k @2", "set HKCU\\k [a] 11:01 00 @3", "set HKCU\\k [b] 4294967295: @4"},
+     {"5: bad hex value type", "6: bad hex value type", "7: bad hex value type", "8: unknown value data format"}},
     {"Continuation", Reg5("[HKCU\\k]\n\"a\"=hex:01,\\\n  ; comment\n\n  # other\n  02,\\  \n  03\n\"b\"=hex:04\\\n,05"),
      {"create HKCU\\k @2", "set HKCU\\k [a] 3:01 02 03 @3", "set HKCU\\k [b] 3:04 05 @9"}, {}},
-    {"ContinuationStopsAtKeyLine", Reg5("[HKCU\\a]\n\"v\"=hex:01,\\\n\n[HKCU\\b]\n\"w\"=hex:02,\\"),
-     {"create HKCU\\a @2", "create HKCU\\b @5"},
-     {"3: unterminated hex byte list", "6: unterminated hex byte list"}},
-    {"TextAfterContinuation", Reg5("[HKCU\\k]\n\"v\"=hex:01,\\ x\n  02"), {"create HKCU\\k @2"},
-     {"3: bad hex byte list"}},
+    {"ContinuationStopsAtKeyOrValueLine",
+     Reg5("[HKCU\\a]\n\"v\"=hex:01,\\\n\n[HKCU\\b]\n\"u\"=hex:01,\\ x\n  02\n\"w\"=hex:02,\\\n@=-"),
+     {"create HKCU\\a @2", "create HKCU\\b @5", "delete HKCU\\b [] @9"},
+     {"3: unterminated hex byte list", "6: bad hex byte list", "8: unterminated hex byte list"}},
     {"StringTypesGetTerminator", Reg5(R"([HKCU\k]
 "a"=hex(2):41,00
 "b"=hex(2):41,00,00,00
-"c"=hex(7):41
-"d"=hex(1):00,41
-"e"=hex(7):
-"f"=hex:41,00
-"g"=hex(7):41,00,00)"),
+"c"=hex(1):00,41
+"d"=hex(7):
+"e"=hex:41,00
+"f"=hex(7):41,00,00)"),
      {"create HKCU\\k @2", "set HKCU\\k [a] 2:41 00 00 00 @3", "set HKCU\\k [b] 2:41 00 00 00 @4",
-      "set HKCU\\k [c] 7:41 00 00 @5", "set HKCU\\k [d] 1:00 41 00 00 @6", "set HKCU\\k [e] 7: @7",
-      "set HKCU\\k [f] 3:41 00 @8", "set HKCU\\k [g] 7:41 00 00 00 00 @9"}, {}},
+      "set HKCU\\k [c] 1:00 41 00 00 @5", "set HKCU\\k [d] 7: @6", "set HKCU\\k [e] 3:41 00 @7",
+      "set HKCU\\k [f] 7:41 00 00 00 00 @8"}, {}},
     {"Deletion", Reg5("[HKCU\\k]\n\"v\"=- ;c\n@=-\n\"w\"=-x"),
-     {"create HKCU\\k @2", "delete HKCU\\k [v] @3", "delete HKCU\\k [] @4"},
-     {"5: unexpected text after '-'"}},
-    {"ValueBeforeKey", Reg5("\"v\"=dword:1\n[HKCU\\k]"), {"create HKCU\\k @3"}, {"2: value line before any key line"}},
-    {"JunkLinesIgnored", Reg5("junk\n;[HKCU\\x]\n#\"v\"=x\n[HKCU\\k]\n= 1"), {"create HKCU\\k @5"}, {}},
-    {"ValueName16383", Reg5("[HKCU\\k]\n\"" + std::string(16383, 'v') + "\"=-"),
-     {"create HKCU\\k @2", "delete HKCU\\k [" + std::string(16383, 'v') + "] @3"}, {}},
-    {"ValueName16384", Reg5("[HKCU\\k]\n\"" + std::string(16384, 'v') + "\"=-"), {"create HKCU\\k @2"},
-     {"3: value name longer than 16383 characters"}},
+     {"create HKCU\\k @2", "delete HKCU\\k [v] @3", "delete HKCU\\k [] @4"}, {"5: unexpected text after '-'"}},
+    {"ValueBeforeKeyAndJunk", Reg5("\"v\"=dword:1\njunk\n;[HKCU\\x]\n#\"v\"=x\n[HKCU\\k]\n= 1"),
+     {"create HKCU\\k @6"}, {"2: value line before any key line"}},
 }), CaseName);
 
 // The same content with every kind of line end: line numbers count physical lines and a continued
 // value reports the line it starts on.
 std::vector<Case> LineEndCases()
 {
-    const std::string body = "[HKCU\\k]\n\n\"v\"=hex:01,\\\n 02\n\"w\"=dword:x\n@=\"z\"";
     std::vector<Case> cases;
     for (const auto& [name, end] : {std::pair{"LF", "\n"}, std::pair{"CRLF", "\r\n"}, std::pair{"CR", "\r"}}) {
         for (const std::string last : {"", "\n"}) {
-            QByteArray input = Reg5(body + last);
-            input.replace("\n", end);
-            cases.push_back({std::string(name) + (last.empty() ? "NoFinalEnd" : ""), input,
+            QByteArray input = Reg5("[HKCU\\k]\n\n\"v\"=hex:01,\\\n 02\n\"w\"=dword:x\n@=\"z\"" + last);
+            cases.push_back({std::string(name) + (last.empty() ? "NoFinalEnd" : ""), input.replace("\n", end),
                              {"create HKCU\\k @2", "set HKCU\\k [v] 3:01 02 @4", "set HKCU\\k [] 1:7a 00 00 00 @7"},
                              {"6: bad dword value"}});
         }
@@ -228,32 +185,21 @@ std::vector<Case> LineEndCases()
 INSTANTIATE_TEST_SUITE_P(LineEnds, ParseRegFileTest, testing::ValuesIn(LineEndCases()), CaseName);
 
 INSTANTIATE_TEST_SUITE_P(Regedit4, ParseRegFileTest, testing::ValuesIn(std::vector<Case>{
-    {"StringTypesAre8BitText", R"(REGEDIT4
-[HKCU\k]
-"a"=hex(2):25,41,c3,a9,00
-"b"=hex(7):61,00,62,00,00
-"c"=hex(1):61
-"d"=hex:c3,a9
-"e"="é")",
+    {"StringTypesAre8BitText", "REGEDIT4\n[HKCU\\k]\n\"a\"=hex(2):25,41,c3,a9,00\n\"b\"=hex(7):61,00,62,00,00\n"
+                               "\"c\"=hex(1):61\n\"d\"=hex:c3,a9",
      {"create HKCU\\k @2", "set HKCU\\k [a] 2:25 00 41 00 e9 00 00 00 @3",
       "set HKCU\\k [b] 7:61 00 00 00 62 00 00 00 00 00 @4", "set HKCU\\k [c] 1:61 00 00 00 @5",
-      "set HKCU\\k [d] 3:c3 a9 @6", "set HKCU\\k [e] 1:e9 00 00 00 @7"}, {}},
+      "set HKCU\\k [d] 3:c3 a9 @6"}, {}},
 }), CaseName);
 
 TEST(ParseRegFileSizeTest, RefusesDataOverTheLimit)
 {
-    const struct {
-        qsizetype chars;   // a REG_SZ of n characters takes 2n + 2 bytes
-        bool accepted;
-    } cases[] = {{kMaxValueBytes / 2 - 1, true}, {kMaxValueBytes / 2, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.chars);
-        const RegFileContents result = ParseRegFile(Reg5("[HKCU\\k]\n\"v\"=\"" + std::string(c.chars, 'x') + "\""));
-        ASSERT_EQ(result.ops.size(), c.accepted ? 2 : 1);
-        if (c.accepted)
-            EXPECT_EQ(result.ops[1].data.size(), qsizetype(kMaxValueBytes));
-        else
-            ASSERT_EQ(result.errors.size(), 1);
+    for (const bool over : {false, true}) {
+        // A REG_SZ of n characters takes 2n + 2 bytes.
+        const std::string text(kMaxValueBytes / 2 - 1 + over, 'x');
+        const RegFileContents result = ParseRegFile(Reg5("[HKCU\\k]\n\"v\"=\"" + text + "\""));
+        ASSERT_EQ(result.ops.size(), over ? 1 : 2) << over;
+        EXPECT_EQ(result.errors.size(), over ? 1 : 0) << over;
     }
 }
 

@@ -12,32 +12,11 @@ using namespace reg;
 
 namespace {
 
-bool Fail(const char* what, int n, LSTATUS status)
+bool Ok(const char* what, int n, LSTATUS status)
 {
-    std::fprintf(stderr, "%s %d failed: %d\n", what, n, status);
-    return false;
-}
-
-bool Run(const QString& id, int count)
-{
-    Key key;
-    LSTATUS status = RegCreateKeyEx(HKEY_CURRENT_USER, QStringLiteral("Stress"), KEY_ALL_ACCESS, key.put());
     if (status != ERROR_SUCCESS)
-        return Fail("create", 0, status);
-    for (int n = 0; n < count; ++n) {
-        if ((status = SetDword(key, id + QString::number(n), DWORD(n))) != ERROR_SUCCESS)
-            return Fail("set", n, status);
-        Transaction tx(Root::CurrentUser);
-        if ((status = tx.status()) != ERROR_SUCCESS)
-            return Fail("begin", n, status);
-        DWORD counter = 0;
-        QueryDword(key, QStringLiteral("counter"), &counter);
-        if ((status = SetDword(key, QStringLiteral("counter"), counter + 1)) != ERROR_SUCCESS)
-            return Fail("increment", n, status);
-        if ((status = tx.commit()) != ERROR_SUCCESS)
-            return Fail("commit", n, status);
-    }
-    return true;
+        std::fprintf(stderr, "%s %d failed: %d\n", what, n, status);
+    return status == ERROR_SUCCESS;
 }
 
 } // namespace
@@ -48,5 +27,19 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: reg_stress_writer ID COUNT\n");
         return 2;
     }
-    return Run(QString::fromLocal8Bit(argv[1]), std::atoi(argv[2])) ? 0 : 1;
+    const QString id = QString::fromLocal8Bit(argv[1]);
+    Key key;
+    if (!Ok("create", 0, RegCreateKeyEx(HKEY_CURRENT_USER, "Stress", KEY_ALL_ACCESS, key.put())))
+        return 1;
+    for (int n = 0, count = std::atoi(argv[2]); n < count; ++n) {
+        if (!Ok("set", n, SetDword(key, id + QString::number(n), DWORD(n))))
+            return 1;
+        Transaction tx(Root::CurrentUser);
+        DWORD counter = 0;
+        QueryDword(key, "counter", &counter);
+        if (!Ok("begin", n, tx.status()) || !Ok("increment", n, SetDword(key, "counter", counter + 1))
+            || !Ok("commit", n, tx.commit()))
+            return 1;
+    }
+    return 0;
 }
