@@ -44,8 +44,9 @@ LSTATUS ApplyRoot(Root root, const QVector<const RegFileOp*>& ops, int* line)
 
 } // namespace
 
-ImportResult ApplyRegFile(const RegFileContents& contents)
+ImportResult ImportRegFile(const QByteArray& bytes)
 {
+    const RegFileContents contents = ParseRegFile(bytes);
     ImportResult result;
     result.errors = contents.errors;
     result.refused = !contents.headerOk;
@@ -74,11 +75,6 @@ ImportResult ApplyRegFile(const RegFileContents& contents)
         }
     }
     return result;
-}
-
-ImportResult ImportRegFile(const QByteArray& bytes)
-{
-    return ApplyRegFile(ParseRegFile(bytes));
 }
 
 } // namespace reg

@@ -14,6 +14,5 @@ struct ImportResult {
 };
 
 ImportResult ImportRegFile(const QByteArray& bytes);
-ImportResult ApplyRegFile(const RegFileContents& contents);
 
 } // namespace reg

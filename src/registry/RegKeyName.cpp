@@ -1,6 +1,5 @@
 #include "RegKeyName.h"
 
-
 namespace reg {
 
 namespace {
@@ -23,17 +22,6 @@ void FoldName(QStringView name, FoldedName* out)
         *p++ = char(u >> 8);
         *p++ = char(u & 0xFF);
     }
-}
-
-bool NamesEqual(QStringView a, QStringView b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (Upper(a[i].unicode()) != Upper(b[i].unicode()))
-            return false;
-    }
-    return true;
 }
 
 LSTATUS SplitKeyPath(const QString& path, QStringList* components)

@@ -15,7 +15,6 @@ namespace reg {
 // gives the enumeration order.
 using FoldedName = QVarLengthArray<char, 512>;
 void FoldName(QStringView name, FoldedName* out);
-bool NamesEqual(QStringView a, QStringView b);
 
 // Splits a key path into its components: a trailing '\' is allowed, an empty component or one
 // longer than kMaxKeyNameUnits gives ERROR_INVALID_PARAMETER.
