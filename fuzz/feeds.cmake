@@ -1,0 +1,1 @@
+# Feed document readers.
