@@ -130,4 +130,14 @@ LSTATUS SetAllowOnlyAdmin(const QString& dataKey, int checkState)
     return ERROR_SUCCESS;
 }
 
+QString GetInstallPath()
+{
+    Key key;
+    QString path;
+    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, kInstallPathKey, KEY_READ, key.put()) != ERROR_SUCCESS
+        || QueryString(key, QString(), kTextBufferUnits, &path) != ERROR_SUCCESS)
+        return {};
+    return path;
+}
+
 } // namespace settings

@@ -35,6 +35,9 @@ qint32 GetPolicyDword(const QString& name);
 reg::DWORD GetXmlControl(const QString& name);
 bool IsXmlControlOff(const QString& name);
 
+// The client's installation folder (HKLM, unnamed value), "" when missing or too long.
+QString GetInstallPath();
+
 reg::DWORD GetHideGroup(const QString& dataKey);
 // Writes 1 for check state 1 and 0 for any other; nothing in managed mode.
 void SetHideGroup(const QString& dataKey, int checkState);

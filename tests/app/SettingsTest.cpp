@@ -3,6 +3,7 @@
 #include "platform/UserRights.h"
 #include "platform/WindowsVersion.h"
 #include "registry/Registry.h"
+#include "StoreValues.h"
 #include "TempStore.h"
 
 #include <gtest/gtest.h>
@@ -18,26 +19,6 @@ namespace {
 
 const QByteArray kDword0("\0\0\0\0", 4);
 const QByteArray kDword1("\1\0\0\0", 4);
-
-void Put(HKEY root, const QString& path, const QString& name, DWORD type, const QByteArray& bytes)
-{
-    Key key;
-    ASSERT_EQ(RegCreateKeyEx(root, path, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
-    const auto* data = reinterpret_cast<const BYTE*>(bytes.constData());
-    ASSERT_EQ(RegSetValueEx(key, name, type, data, DWORD(bytes.size())), ERROR_SUCCESS);
-}
-
-// The stored bytes of a small value, or nothing when the key or value is missing.
-std::optional<QByteArray> Bytes(HKEY root, const QString& path, const QString& name)
-{
-    Key key;
-    QByteArray bytes(64, '\0');
-    DWORD size = DWORD(bytes.size());
-    if (RegOpenKeyEx(root, path, KEY_READ, key.put()) != ERROR_SUCCESS ||
-        RegQueryValueEx(key, name, nullptr, reinterpret_cast<BYTE*>(bytes.data()), &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return bytes.left(int(size));
-}
 
 // Process-wide switches go back to their defaults so that no test sees another's.
 class SettingsTest : public testing::Test {
@@ -66,7 +47,7 @@ TEST_F(SettingsTest, DwordsAreReadFromRawBytesOfUpToFourInTheirOwnRoot)
         SCOPED_TRACE(c.name);
         TempStore store;
         if (c.root)
-            Put(c.root, c.policy ? kPolicyKey : kXmlControlKey, "QuickLink", c.type, c.bytes);
+            PutValue(c.root, c.policy ? kPolicyKey : kXmlControlKey, "QuickLink", c.type, c.bytes);
         EXPECT_EQ(c.policy ? GetPolicyDword("QuickLink") : qint32(GetXmlControl("QuickLink")), c.value);
     }
 }
@@ -77,21 +58,21 @@ TEST_F(SettingsTest, HideGroupIsOneOnlyWhenCheckedAndManagedModeReadsTheMachineA
     const QString key = UserDataKey(Area::MessageCenter), policy = PolicyDataKey(Area::MessageCenter);
     for (const auto& [state, stored] : {std::pair{2, kDword0}, {1, kDword1}, {0, kDword0}}) {
         SetHideGroup(key, state);
-        EXPECT_EQ(Bytes(HKEY_CURRENT_USER, key, "HideGroup"), stored) << state;
+        EXPECT_EQ(ReadBytes(HKEY_CURRENT_USER, key, "HideGroup"), stored) << state;
     }
-    Put(HKEY_LOCAL_MACHINE, policy, "HideGroup", REG_DWORD, kDword1);
+    PutValue(HKEY_LOCAL_MACHINE, policy, "HideGroup", REG_DWORD, kDword1);
     EXPECT_EQ(GetHideGroup(policy), 0u);
     SetManagedMode(true);
     EXPECT_EQ(GetHideGroup(policy), 1u);
     SetHideGroup(key, 1);
-    EXPECT_EQ(Bytes(HKEY_CURRENT_USER, key, "HideGroup"), kDword0);
+    EXPECT_EQ(ReadBytes(HKEY_CURRENT_USER, key, "HideGroup"), kDword0);
 }
 
 TEST_F(SettingsTest, AllowOnlyAdminLivesInMachineKeyAndReportsCreationError)
 {
     TempStore store;
     const QString key = UserDataKey(Area::Appearance);
-    Put(HKEY_CURRENT_USER, key, "AllowOnlyAdmin", REG_DWORD, kDword1);
+    PutValue(HKEY_CURRENT_USER, key, "AllowOnlyAdmin", REG_DWORD, kDword1);
     // after: the machine value, nothing while the key is missing.
     const struct { bool readOnly; int state; LSTATUS status; std::optional<QByteArray> after; } steps[] = {
         {true, 1, ERROR_ACCESS_DENIED, std::nullopt},
@@ -103,7 +84,7 @@ TEST_F(SettingsTest, AllowOnlyAdminLivesInMachineKeyAndReportsCreationError)
         SCOPED_TRACE(&s - steps);
         store.setReadOnly(Root::LocalMachine, s.readOnly);
         EXPECT_EQ(SetAllowOnlyAdmin(key, s.state), s.status);
-        EXPECT_EQ(Bytes(HKEY_LOCAL_MACHINE, key, "AllowOnlyAdmin"), s.after);
+        EXPECT_EQ(ReadBytes(HKEY_LOCAL_MACHINE, key, "AllowOnlyAdmin"), s.after);
         EXPECT_EQ(GetAllowOnlyAdmin(key), s.after == kDword1 ? 1u : 0u);
     }
 }
@@ -119,7 +100,7 @@ TEST_F(SettingsTest, EitherMachineManagementKeyMeansManagedMode)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
         TempStore store;
-        Put(c.root, c.path, "Any", REG_DWORD, kDword1);
+        PutValue(c.root, c.path, "Any", REG_DWORD, kDword1);
         EXPECT_EQ(DetectManagedMode(), c.managed);
         EXPECT_FALSE(IsManagedMode()) << "detecting does not switch the mode";
     }

@@ -1,0 +1,128 @@
+#include "app/AreaPage.h"
+
+#include "app/AdminLock.h"
+#include "app/ConfirmElev.h"
+#include "app/Controls.h"
+#include "app/Modal.h"
+#include "app/ShellServices.h"
+#include "app/StringTable.h"
+#include "platform/UserRights.h"
+#include "platform/WindowMessages.h"
+#include "registry/Transaction.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+
+int CheckState(const QCheckBox* box) { return box->isChecked() ? 1 : 0; }
+
+} // namespace
+
+CAreaPage::CAreaPage(unsigned templateId, settings::Area area, const QString& hidePolicyValue)
+    : CPropertyPage(templateId), m_area(area), m_strHidePolicy(hidePolicyValue)
+{
+}
+
+QLabel* CAreaPage::AddText(QVBoxLayout* layout, int controlId)
+{
+    auto* label = new QLabel(DialogText(controlId));
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    ui::BindControl(label, controlId);
+    layout->addWidget(label);
+    return label;
+}
+
+void CAreaPage::BuildControls()
+{
+    auto* layout = new QVBoxLayout(this);
+    BuildContent(layout);
+    layout->addStretch();
+    if (!m_strHidePolicy.isEmpty()) {
+        m_btnHide = new QCheckBox(DialogText(res::IDC_HIDE));
+        ui::BindControl(m_btnHide, res::IDC_HIDE, m_btnHide->text());
+        layout->addWidget(m_btnHide);
+        connect(m_btnHide, &QCheckBox::clicked, this, [this] { OnBnClickedHide(); });
+    }
+    m_btnAdminOnly = new QCheckBox(DialogText(res::IDC_ADMINONLY));
+    ui::BindControl(m_btnAdminOnly, res::IDC_ADMINONLY, m_btnAdminOnly->text());
+    layout->addWidget(m_btnAdminOnly);
+    connect(m_btnAdminOnly, &QCheckBox::clicked, this, &CAreaPage::OnBnClickedAdminOnly);
+}
+
+QString CAreaPage::ChooseDataKey() const { return settings::DataKey(m_area); }
+
+bool CAreaPage::OnInitDialog()
+{
+    m_strDataKey = ChooseDataKey();
+    if (m_btnHide)
+        m_btnHide->setChecked(settings::GetHideGroup(m_strDataKey) != 0);
+    m_btnAdminOnly->setChecked(settings::GetAllowOnlyAdmin(m_strDataKey) != 0);
+    ApplyLock();
+    ApplyPolicy();
+    LoadContent();
+    return true;
+}
+
+void CAreaPage::ApplyLock()
+{
+    app::LockInputs inputs = app::CurrentLockInputs(m_btnAdminOnly->isChecked());
+    inputs.pageLocks = PageLocks();
+    inputs.pageLocksAdminBox = PageLocksAdminBox();
+    const app::LockDecision decision = app::DecideLock(inputs);
+    m_bLocked = decision.contentLocked;
+    m_btnAdminOnly->setEnabled(decision.adminBoxEnabled);
+    if (!m_bLocked)
+        return;
+    QList<QWidget*> controls = ContentControls();
+    if (m_btnHide)
+        controls.append(m_btnHide);
+    for (QWidget* control : controls)
+        control->setEnabled(false);
+}
+
+void CAreaPage::ApplyPolicy()
+{
+    if (!m_btnHide)
+        return;
+    const qint32 policy = settings::GetPolicyDword(m_strHidePolicy);
+    if (policy == 0) {
+        m_btnHide->setEnabled(false);
+    } else if (policy == 1) {
+        m_btnHide->setChecked(true);
+        m_btnHide->setEnabled(false);
+    }
+}
+
+void CAreaPage::OnOK()
+{
+    // One transaction per page, so that a crash never leaves half a save.
+    reg::Transaction transaction(settings::IsManagedMode() ? reg::Root::LocalMachine
+                                                           : reg::Root::CurrentUser);
+    if (m_btnHide)
+        settings::SetHideGroup(m_strDataKey, CheckState(m_btnHide));
+    if (platform::IsUserAnAdmin())
+        settings::SetAllowOnlyAdmin(m_strDataKey, CheckState(m_btnAdminOnly));
+    if (app::MaySaveContent())
+        SaveContent();
+    transaction.commit();
+    FreeRecords();
+}
+
+void CAreaPage::OnCancel() { FreeRecords(); }
+
+void CAreaPage::OnBnClickedHide() { SetModified(); }
+
+void CAreaPage::OnBnClickedAdminOnly()
+{
+    if (!app::ClickAsksElevation()) {
+        SetModified();
+        return;
+    }
+    m_btnAdminOnly->setChecked(!m_btnAdminOnly->isChecked());
+    CConfirmElev confirm;
+    if (ui::ExecModal(confirm) == QDialog::Accepted)
+        app::Services().PostToWindow(platform::kCustomizerWndClass, platform::WM_CLOSE);
+}

@@ -1,0 +1,23 @@
+#pragma once
+// What every control carries: its dialog control id (dynamic property "controlId") and an
+// accessible name taken from its caption without the mnemonic marker.
+
+#include <QString>
+
+class QWidget;
+class QLabel;
+
+namespace ui {
+
+inline constexpr const char* kControlIdProperty = "controlId";
+
+// "&Hide Quick Links" -> "Hide Quick Links"; "&&" stays one "&".
+QString StripMnemonic(const QString& caption);
+void BindControl(QWidget* control, int controlId, const QString& caption = QString());
+// A label whose mnemonic moves the focus to the control it names.
+void SetBuddy(QLabel* label, QWidget* control);
+int ControlId(const QWidget* control);
+// The control with the id among the descendants of parent, or nullptr.
+QWidget* FindControl(const QWidget* parent, int controlId);
+
+} // namespace ui

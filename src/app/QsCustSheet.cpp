@@ -1,0 +1,108 @@
+#include "app/QsCustSheet.h"
+
+#include "app/Controls.h"
+#include "app/PropertyPage.h"
+#include "appearance/AppearancePage.h"
+#include "buttonlight/BlinkPage.h"
+#include "messagecenter/MessageCenterPage.h"
+#include "quicklinks/QuickLinksPage.h"
+#include "resourcecenter/ToolKitPage.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QPointer<CQsCustSheet> g_sheetWindow;
+
+// 237 x 265 dialog units of the pages' templates at the usual dialog font.
+constexpr QSize kPageSize(356, 431);
+
+} // namespace
+
+CQsCustSheet::CQsCustSheet(const QString& caption, QWidget* parent, int startPage)
+    : QDialog(parent), m_startPage(startPage)
+{
+    setWindowTitle(caption);
+    setObjectName(QStringLiteral("CQsCustSheet"));
+    m_pages = {new CQuickLinks, new CToolKit, new CMessageCenter, new CAppearance, new CBlink};
+
+    m_tabs = new QTabWidget;
+    // Every tab title stays visible: no scroll buttons, no eliding; the sheet grows to fit.
+    m_tabs->setUsesScrollButtons(false);
+    m_tabs->setElideMode(Qt::ElideNone);
+    m_tabs->setDocumentMode(false);
+    for (CPropertyPage* page : m_pages) {
+        page->setMinimumSize(kPageSize);
+        m_tabs->addTab(page, page->Title());
+    }
+    m_tabs->setAccessibleName(caption);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel);
+    ui::BindControl(ok, 1, ok->text());
+    ui::BindControl(cancel, 2, cancel->text());
+    ok->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
+}
+
+CQsCustSheet::~CQsCustSheet() = default;
+
+QPointer<CQsCustSheet> CQsCustSheet::SheetWindow() { return g_sheetWindow; }
+
+int CQsCustSheet::GetActiveIndex() const { return m_tabs->currentIndex(); }
+
+void CQsCustSheet::SetActivePage(int index) { m_tabs->setCurrentIndex(index); }
+
+void CQsCustSheet::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!m_initialised)
+        OnInitDialog();
+}
+
+void CQsCustSheet::OnInitDialog()
+{
+    m_initialised = true;
+    m_tabs->setCurrentIndex(m_startPage);
+    OnTabChanged(m_startPage);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &CQsCustSheet::OnTabChanged);
+    g_sheetWindow = this;
+}
+
+void CQsCustSheet::OnTabChanged(int index)
+{
+    if (index < 0 || index >= kPageCount)
+        return;
+    CPropertyPage* page = m_pages[index];
+    page->CreatePage();
+    page->OnSetActive();
+}
+
+void CQsCustSheet::accept()
+{
+    for (CPropertyPage* page : m_pages) {
+        if (page->IsCreated())
+            page->OnOK();
+    }
+    QDialog::accept();
+}
+
+void CQsCustSheet::reject()
+{
+    for (CPropertyPage* page : m_pages) {
+        if (page->IsCreated())
+            page->OnCancel();
+    }
+    QDialog::reject();
+}

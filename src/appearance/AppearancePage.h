@@ -1,0 +1,13 @@
+#pragma once
+// The Appearance page: the colour schemes of the client.
+
+#include "app/AreaPage.h"
+
+class CAppearance : public CAreaPage {
+    Q_OBJECT
+public:
+    CAppearance();
+
+protected:
+    void BuildContent(QVBoxLayout* layout) override;
+};

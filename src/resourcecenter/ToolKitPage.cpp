@@ -1,0 +1,13 @@
+#include "resourcecenter/ToolKitPage.h"
+
+#include "app/StringTable.h"
+
+CToolKit::CToolKit()
+    : CAreaPage(res::IDD_RESOURCECENTER, settings::Area::ResourceCenter, QStringLiteral("HideRCenter"))
+{
+}
+
+void CToolKit::BuildContent(QVBoxLayout* layout) { AddText(layout, res::IDC_INTRO); }
+
+// A policy that forbids hiding the Resource Center also keeps a locked page's box as it is.
+bool CToolKit::PageLocksAdminBox() const { return settings::GetPolicyDword(QStringLiteral("HideRCenter")) == 0; }

@@ -1,0 +1,76 @@
+#include "GuiTest.h"
+
+#include "app/Settings.h"
+#include "platform/UserRights.h"
+#include "platform/WindowMessages.h"
+#include "platform/WindowsVersion.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+platform::InstanceLock::Result FakeServices::CreateInstanceMutex()
+{
+    calls << QStringLiteral("CreateInstanceMutex");
+    return mutexResult;
+}
+
+bool FakeServices::PostToWindow(const QString& windowClass, std::uint32_t message)
+{
+    calls << QStringLiteral("PostToWindow %1 0x%2").arg(windowClass).arg(message, 4, 16, QLatin1Char('0'));
+    return deliverPosts && platform::PostWindowMessage(windowClass, message);
+}
+
+bool FakeServices::StartProgram(const QString& program, const QString& workingFolder)
+{
+    calls << QStringLiteral("StartProgram %1 in %2").arg(program, workingFolder);
+    return true;
+}
+
+GuiEnvironment::GuiEnvironment() : m_oldRuntime(qgetenv("XDG_RUNTIME_DIR"))
+{
+    qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
+    app::SetServices(&services);
+    setRights(true, false);
+}
+
+GuiEnvironment::~GuiEnvironment()
+{
+    ui::SetModalHandler({});
+    app::SetServices(nullptr);
+    platform::OverrideUserRights({});
+    platform::OverrideWindowsMajorVersion(0);
+    settings::SetManagedMode(false);
+    qputenv("XDG_RUNTIME_DIR", m_oldRuntime);
+}
+
+void GuiEnvironment::setRights(bool administrator, bool elevated, int windowsMajor)
+{
+    platform::OverrideUserRights({administrator, elevated});
+    platform::OverrideWindowsMajorVersion(windowsMajor);
+}
+
+void GuiEnvironment::setModalHandler(ui::ModalHandler handler) { ui::SetModalHandler(std::move(handler)); }
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+ui::ModalHandler ShowAndRun(std::function<void(QDialog&)> body)
+{
+    return [body = std::move(body)](QDialog& dialog) {
+        dialog.show();
+        body(dialog);
+        WaitFor([&dialog] { return !dialog.isVisible(); });
+        return dialog.result();
+    };
+}

@@ -1,0 +1,56 @@
+#include "StoreValues.h"
+
+#include "registry/RegValues.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace reg;
+
+void PutValue(HKEY root, const QString& path, const QString& name, DWORD type, const QByteArray& bytes)
+{
+    Key key;
+    ASSERT_EQ(RegCreateKeyEx(root, path, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS) << qPrintable(path);
+    const auto* data = reinterpret_cast<const BYTE*>(bytes.constData());
+    ASSERT_EQ(RegSetValueEx(key, name, type, data, DWORD(bytes.size())), ERROR_SUCCESS);
+}
+
+void PutDword(HKEY root, const QString& path, const QString& name, DWORD value)
+{
+    PutValue(root, path, name, REG_DWORD, QByteArray(reinterpret_cast<const char*>(&value), 4));
+}
+
+void PutString(HKEY root, const QString& path, const QString& name, const QString& text)
+{
+    Key key;
+    ASSERT_EQ(RegCreateKeyEx(root, path, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS) << qPrintable(path);
+    ASSERT_EQ(SetString(key, name, text), ERROR_SUCCESS);
+}
+
+void PutKey(HKEY root, const QString& path)
+{
+    Key key;
+    ASSERT_EQ(RegCreateKeyEx(root, path, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS) << qPrintable(path);
+}
+
+std::optional<QByteArray> ReadBytes(HKEY root, const QString& path, const QString& name)
+{
+    Key key;
+    QByteArray bytes(64, '\0');
+    DWORD size = DWORD(bytes.size());
+    if (RegOpenKeyEx(root, path, KEY_READ, key.put()) != ERROR_SUCCESS ||
+        RegQueryValueEx(key, name, nullptr, reinterpret_cast<BYTE*>(bytes.data()), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return bytes.left(int(size));
+}
+
+std::optional<DWORD> ReadDword(HKEY root, const QString& path, const QString& name)
+{
+    const std::optional<QByteArray> bytes = ReadBytes(root, path, name);
+    if (!bytes || bytes->size() != 4)
+        return std::nullopt;
+    DWORD value = 0;
+    std::memcpy(&value, bytes->constData(), 4);
+    return value;
+}

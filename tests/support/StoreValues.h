@@ -1,0 +1,19 @@
+#pragma once
+// Writing and reading single values of the store in tests, with gtest assertions on failure.
+
+#include "registry/Registry.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+void PutValue(reg::HKEY root, const QString& path, const QString& name, reg::DWORD type,
+              const QByteArray& bytes);
+void PutDword(reg::HKEY root, const QString& path, const QString& name, reg::DWORD value);
+void PutString(reg::HKEY root, const QString& path, const QString& name, const QString& text);
+void PutKey(reg::HKEY root, const QString& path);
+
+// The stored bytes of a small value, or nothing when the key or value is missing.
+std::optional<QByteArray> ReadBytes(reg::HKEY root, const QString& path, const QString& name);
+std::optional<reg::DWORD> ReadDword(reg::HKEY root, const QString& path, const QString& name);
