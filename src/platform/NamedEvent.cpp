@@ -1,6 +1,7 @@
 #include "NamedEvent.h"
 
 #include "Trace.h"
+#include "UserRights.h"
 
 #include <QByteArray>
 
@@ -19,7 +20,7 @@ QByteArray NamedEventSemaphoreName(const QString& eventName)
     // one namespace all users share. A name too long for the system makes sem_open fail.
     QString name = eventName;
     name.replace(u'\\', u'_').replace(u'/', u'_');
-    return '/' + name.toUtf8() + '.' + QByteArray::number(::geteuid());
+    return '/' + name.toUtf8() + '.' + QByteArray::number(SessionUid());
 }
 
 bool SignalNamedEvent(const QString& eventName)

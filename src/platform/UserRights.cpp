@@ -17,18 +17,25 @@ RightsOverride g_override;
 constexpr int kElevationTypeDefault = 1;
 constexpr int kElevationTypeFull = 2;
 
-bool StartedForAnotherUser()
+// The non-zero uid that pkexec or sudo recorded, or 0.
+uid_t InvokingUid()
 {
     for (const char* variable : {"PKEXEC_UID", "SUDO_UID"}) {
         bool ok = false;
         const uint uid = qEnvironmentVariable(variable).toUInt(&ok);
         if (ok && uid != 0)
-            return true;
+            return uid;
     }
-    return false;
+    return 0;
 }
 
 } // namespace
+
+uid_t SessionUid()
+{
+    const uid_t invoking = ::geteuid() == 0 ? InvokingUid() : 0;
+    return invoking != 0 ? invoking : ::geteuid();
+}
 
 bool IsUserAnAdmin()
 {
@@ -44,7 +51,7 @@ bool IsElevated()
         return false;
     }
     const int elevation = ::geteuid() == 0 ? 1 : 0;
-    const int elevationType = elevation && StartedForAnotherUser() ? kElevationTypeFull : kElevationTypeDefault;
+    const int elevationType = elevation && InvokingUid() != 0 ? kElevationTypeFull : kElevationTypeDefault;
     TRACE("IsElevated: elevationType %i elevation %i", elevationType, elevation);
     return elevationType == kElevationTypeFull && elevation == 1;
 }

@@ -5,10 +5,15 @@
 
 #include <optional>
 
+#include <sys/types.h>
+
 namespace platform {
 
 bool IsUserAnAdmin();
 bool IsElevated();
+
+// The user of the desktop session: the one who started an elevated copy, else the process's user.
+uid_t SessionUid();
 
 struct RightsOverride {
     std::optional<bool> administrator;

@@ -1,6 +1,7 @@
 #include "WindowMessages.h"
 
 #include "Trace.h"
+#include "UserRights.h"
 
 #include <QLocalSocket>
 
@@ -38,9 +39,25 @@ QString PrivateTempFolder()
 
 } // namespace
 
+// A copy started through pkexec or sudo has lost XDG_RUNTIME_DIR; it belongs to the session of the
+// user who started it, like the session-local objects it stands for, so it uses that user's folder.
+QString SessionRuntimeFolder()
+{
+    const uid_t session = SessionUid();
+    if (session == ::geteuid())
+        return {};
+    const QByteArray folder = "/run/user/" + QByteArray::number(session);
+    struct stat info {};
+    if (::lstat(folder.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != session)
+        return {};
+    return QString::fromLocal8Bit(folder);
+}
+
 QString RuntimeFolder()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty())
+        runtime = SessionRuntimeFolder();
     return runtime.isEmpty() ? PrivateTempFolder() : runtime;
 }
 

@@ -1,0 +1,36 @@
+// Any bytes must parse and read without crashing, hanging or leaking, and every outline the OPML
+// reader keeps must be a usable feed that fits the fields of the feed list.
+
+#include "messagecenter/FeedReaders.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace mc;
+
+namespace {
+
+void Check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const auto document = XmlDocument::parse(QByteArrayView(data, qsizetype(size)));
+    const XmlNode root = document->documentElement();
+    Check(root.isNull() != document->errorReason().isEmpty());
+
+    RssEntryList entries;
+    ParseOPML(root, entries);
+    Check(entries.isEmpty() || root.hasName("opml"));
+    for (const RssEntry& entry : entries) {
+        Check(entry.kind == 0 && !entry.title.isEmpty() && !entry.link.isEmpty());
+        Check(entry.title.size() <= RssEntry::kMaxText && entry.link.size() <= RssEntry::kMaxText);
+        Check(entry.description.size() <= RssEntry::kMaxText && entry.htmlUrl.size() <= RssEntry::kMaxText);
+    }
+    return 0;
+}

@@ -1,0 +1,201 @@
+#include "XmlDomEventSink.h"
+
+#include "platform/Trace.h"
+
+#include <QFile>
+#include <QMutex>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QThreadPool>
+#include <QUrl>
+
+#include <utility>
+
+namespace mc {
+
+// Shared by the sink and a worker thread. The sink clears sink when it stops waiting; the worker
+// posts its result under the same lock, so it never posts to a sink being destroyed.
+struct CXmlDomEventSink::Job {
+    QMutex mutex;
+    CXmlDomEventSink* sink;
+    quint64 loadId;
+
+    bool abandoned()
+    {
+        QMutexLocker lock(&mutex);
+        return sink == nullptr;
+    }
+
+    void deliver(std::shared_ptr<const XmlDocument> document)
+    {
+        QMutexLocker lock(&mutex);
+        if (!sink)
+            return;
+        // Dropped with the event if the sink is destroyed before it runs.
+        QMetaObject::invokeMethod(
+            sink, [target = sink, id = loadId, document = std::move(document)] { target->complete(id, document); },
+            Qt::QueuedConnection);
+    }
+};
+
+namespace {
+
+QString TooLarge(qint64 maxBytes)
+{
+    return QStringLiteral("The document is larger than %1 bytes.").arg(maxBytes);
+}
+
+std::unique_ptr<XmlDocument> ReadFile(const QString& path, qint64 maxBytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return XmlDocument::failed(file.errorString());
+    const qint64 size = file.size();
+    if (size > maxBytes)
+        return XmlDocument::failed(TooLarge(maxBytes));
+    // A device may report no size: reading one byte more than allowed tells an endless one from a
+    // full one, and a file that grew meanwhile from one that did not.
+    const QByteArray bytes = file.read((size > 0 ? size : maxBytes) + 1);
+    if (file.error() != QFileDevice::NoError)
+        return XmlDocument::failed(file.errorString());
+    if (bytes.size() > maxBytes)
+        return XmlDocument::failed(TooLarge(maxBytes));
+    return XmlDocument::parse(bytes);
+}
+
+} // namespace
+
+CXmlDomEventSink::CXmlDomEventSink(QObject* owner) : QObject(owner)
+{
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, [this] { fail(QStringLiteral("The load timed out.")); });
+}
+
+CXmlDomEventSink::~CXmlDomEventSink()
+{
+    stop();
+}
+
+void CXmlDomEventSink::load(const QString& urlOrPath)
+{
+    stop();
+    ++m_loadId;
+    m_loading = true;
+    m_loadingReported = false;
+    m_deadline.start(m_timeout);
+    // Queued, so that the caller sees nothing before load() has returned.
+    QMetaObject::invokeMethod(this, [this, id = m_loadId] { reportLoading(id); }, Qt::QueuedConnection);
+
+    const QUrl url(urlOrPath);
+    const QString scheme = url.scheme();
+    if (scheme == u"http" || scheme == u"https") {
+        startNetworkLoad(url);
+    } else {
+        const QString path = scheme == u"file" ? url.toLocalFile() : urlOrPath;
+        startWorker([path, maxBytes = m_maxBodySize] { return ReadFile(path, maxBytes); });
+    }
+}
+
+void CXmlDomEventSink::startNetworkLoad(const QUrl& url)
+{
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("QsCust/" QSCUST_VERSION));
+    m_reply = m_network->get(request);
+    connect(m_reply, &QNetworkReply::readyRead, this, &CXmlDomEventSink::readBody);
+    connect(m_reply, &QNetworkReply::finished, this, &CXmlDomEventSink::networkFinished);
+}
+
+void CXmlDomEventSink::readBody()
+{
+    m_body += m_reply->readAll();
+    if (m_body.size() > m_maxBodySize)
+        fail(TooLarge(m_maxBodySize));
+}
+
+void CXmlDomEventSink::networkFinished()
+{
+    QNetworkReply* reply = std::exchange(m_reply, nullptr);
+    reply->deleteLater();
+    if (reply->error() != QNetworkReply::NoError) {
+        fail(reply->errorString());
+        return;
+    }
+    // Qt does not count every other answer as an error: a 304, or a redirect without a Location.
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status < 200 || status > 299) {
+        fail(QStringLiteral("The server answered with HTTP status %1.").arg(status));
+        return;
+    }
+    m_body += reply->readAll();
+    if (m_body.size() > m_maxBodySize) {
+        fail(TooLarge(m_maxBodySize));
+        return;
+    }
+    startWorker([bytes = std::exchange(m_body, {})] { return XmlDocument::parse(bytes); });
+}
+
+void CXmlDomEventSink::startWorker(std::function<std::unique_ptr<XmlDocument>()> work)
+{
+    m_job = std::make_shared<Job>();
+    m_job->sink = this;
+    m_job->loadId = m_loadId;
+    QThreadPool::globalInstance()->start([job = m_job, work = std::move(work)] {
+        if (!job->abandoned())
+            job->deliver(work());
+    });
+}
+
+void CXmlDomEventSink::reportLoading(quint64 loadId)
+{
+    if (m_loading && loadId == m_loadId && !m_loadingReported) {
+        m_loadingReported = true;
+        Q_EMIT readyStateChange(kLoading, nullptr);
+    }
+}
+
+void CXmlDomEventSink::fail(const QString& reason)
+{
+    complete(m_loadId, XmlDocument::failed(reason));
+}
+
+void CXmlDomEventSink::complete(quint64 loadId, const std::shared_ptr<const XmlDocument>& document)
+{
+    if (!m_loading || loadId != m_loadId)
+        return;
+    stop();
+    if (document->documentElement().isNull())
+        TRACE("Load Error (%s)", qPrintable(document->errorReason()));
+    else
+        TRACE("Load Succeeded");
+    if (!m_loadingReported) {
+        m_loadingReported = true;
+        Q_EMIT readyStateChange(kLoading, nullptr);
+        // The owner may have started another load meanwhile.
+        if (loadId != m_loadId)
+            return;
+    }
+    Q_EMIT readyStateChange(kCompleted, document);
+}
+
+void CXmlDomEventSink::stop()
+{
+    m_loading = false;
+    m_deadline.stop();
+    if (QNetworkReply* reply = std::exchange(m_reply, nullptr)) {
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+    m_body.clear();
+    if (const std::shared_ptr<Job> job = std::exchange(m_job, nullptr)) {
+        QMutexLocker lock(&job->mutex);
+        job->sink = nullptr;
+    }
+}
+
+} // namespace mc
