@@ -3,20 +3,11 @@
 
 #include "messagecenter/FeedReaders.h"
 
+#include "FuzzCheck.h"
+
 #include <cstdint>
-#include <cstdlib>
 
 using namespace mc;
-
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -3,18 +3,9 @@
 
 #include "registry/RegFileReader.h"
 
+#include "FuzzCheck.h"
+
 #include <cstdint>
-#include <cstdlib>
-
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
