@@ -16,9 +16,13 @@ namespace {
 constexpr unsigned kTemplate = res::IDD_CONFIRM_ELEVATION;
 enum : int { IDC_EXPLANATION = 1027, IDC_WARNING = 1028, IDC_CONTINUE = 1026 };
 
+// The desktop theme's shield where it has one that can be drawn, else the program's own.
 QIcon ShieldIcon()
 {
-    return QIcon::fromTheme(QStringLiteral("security-high"), QIcon(QStringLiteral(":/icons/shield.png")));
+    const QIcon themed = QIcon::fromTheme(QStringLiteral("security-high"));
+    if (!themed.pixmap(16, 16).isNull())
+        return themed;
+    return QIcon(QStringLiteral(":/icons/shield.png"));
 }
 
 QLabel* AddText(QVBoxLayout* layout, int controlId)

@@ -8,6 +8,9 @@
 #include "app/ShellServices.h"
 #include "app/StringTable.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 namespace {
@@ -37,6 +40,11 @@ bool CCustomizerApp::InitInstance()
     const std::unique_ptr<QTranslator> language = app::LoadLanguageDll(
         services.UserDefaultUILanguage(), services.ProgramFolder(), app::kLanguageLibraryName);
     res::SetLanguageLibrary(language.get());
+    // The toolkit's own texts (the sheet's OK and Cancel) follow the desktop's language.
+    QTranslator toolkit;
+    if (toolkit.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&toolkit);
 
     m_wnd.Create();
     settings::SetManagedMode(settings::DetectManagedMode());

@@ -139,7 +139,7 @@ TEST_F(ElevationTest, StandardUserCancelLeavesEverything)
     env.setModalHandler([&](QDialog& dialog) {
         auto* confirm = dynamic_cast<CConfirmElev*>(&dialog);
         asked = confirm != nullptr;
-        EXPECT_TRUE(confirm && !confirm->ContinueButton()->icon().isNull()) << "shield on Continue";
+        EXPECT_TRUE(confirm && !confirm->ContinueButton()->icon().pixmap(16, 16).isNull()) << "shield on Continue";
         EXPECT_EQ(confirm->ContinueButton()->text(), "C&ontinue...");
         return int(QDialog::Rejected);
     });
