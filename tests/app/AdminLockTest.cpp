@@ -2,6 +2,10 @@
 #include "app/AreaPage.h"
 #include "app/ConfirmElev.h"
 #include "app/Settings.h"
+#include "buttonlight/BlinkPage.h"
+#include "messagecenter/MessageCenterPage.h"
+#include "quicklinks/QuickLinksPage.h"
+#include "resourcecenter/ToolKitPage.h"
 #include "GuiTest.h"
 #include "StoreValues.h"
 
@@ -10,6 +14,9 @@
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
 
 using namespace reg;
 
@@ -175,6 +182,83 @@ TEST_F(ElevationTest, AdministratorClickJustMarksTheChange)
 TEST(BrokerPath, MissingFolderGivesTheBareName)
 {
     EXPECT_EQ(BrokerPath(QString()), "/QsBroker");
+}
+
+} // namespace
+
+namespace {
+
+struct PolicyCase {
+    const char* name;
+    int page; // 0 Quick Links, 1 Resource Center, 2 Message Center
+    std::optional<DWORD> policy;
+    bool storedHidden;
+    bool hideChecked, hideEnabled;
+};
+
+void PrintTo(const PolicyCase& c, std::ostream* os) { *os << c.name; }
+
+std::unique_ptr<CAreaPage> MakePage(int page)
+{
+    switch (page) {
+    case 0: return std::make_unique<CQuickLinks>();
+    case 1: return std::make_unique<CToolKit>();
+    default: return std::make_unique<CMessageCenter>();
+    }
+}
+
+const char* const kHidePolicies[] = {"HideQLinks", "HideRCenter", "HideMCenter"};
+const settings::Area kHideAreas[] = {settings::Area::QuickLinks, settings::Area::ResourceCenter,
+                                     settings::Area::MessageCenter};
+
+class HidePolicyTest : public testing::TestWithParam<PolicyCase> {};
+
+// 0 disables the Hide box, 1 checks and disables it, anything else leaves the stored state.
+TEST_P(HidePolicyTest, HideBoxFollowsThePolicy)
+{
+    const PolicyCase& c = GetParam();
+    GuiEnvironment env;
+    if (c.policy)
+        PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, kHidePolicies[c.page], *c.policy);
+    PutDword(HKEY_CURRENT_USER, settings::UserDataKey(kHideAreas[c.page]), "HideGroup", c.storedHidden);
+    const auto page = MakePage(c.page);
+    page->CreatePage();
+    EXPECT_EQ(page->HideBox()->isChecked(), c.hideChecked);
+    EXPECT_EQ(page->HideBox()->isEnabled(), c.hideEnabled);
+}
+
+INSTANTIATE_TEST_SUITE_P(Policies, HidePolicyTest,
+    testing::Values(PolicyCase{"quicklinks_none", 0, {}, true, true, true},
+                    PolicyCase{"quicklinks_0", 0, 0, true, true, false},
+                    PolicyCase{"quicklinks_1", 0, 1, false, true, false},
+                    PolicyCase{"resourcecenter_2", 1, 2, false, false, true},
+                    PolicyCase{"resourcecenter_1", 1, 1, false, true, false},
+                    PolicyCase{"messagecenter_0", 2, 0, false, false, false},
+                    PolicyCase{"messagecenter_minus_1", 2, 0xFFFFFFFF, true, true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A locked page keeps its administrator-only box usable unless its own policy says otherwise.
+TEST(PagePolicyLock, ResourceCenterAndButtonLightBoxes)
+{
+    GuiEnvironment env;
+    env.setRights(false, false);
+    for (settings::Area area : {settings::Area::ResourceCenter, settings::Area::ButtonLight})
+        PutDword(HKEY_LOCAL_MACHINE, settings::UserDataKey(area), "AllowOnlyAdmin", 1);
+    CToolKit toolKit;
+    CBlink blink;
+    toolKit.CreatePage();
+    blink.CreatePage();
+    EXPECT_TRUE(toolKit.IsLocked() && toolKit.AdminOnlyBox()->isEnabled());
+    EXPECT_TRUE(blink.IsLocked() && blink.AdminOnlyBox()->isEnabled());
+
+    PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "HideRCenter", 0);
+    PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "DisableBlink", 1);
+    CToolKit lockedToolKit;
+    CBlink lockedBlink;
+    lockedToolKit.CreatePage();
+    lockedBlink.CreatePage();
+    EXPECT_FALSE(lockedToolKit.AdminOnlyBox()->isEnabled());
+    EXPECT_FALSE(lockedBlink.AdminOnlyBox()->isEnabled());
 }
 
 } // namespace
