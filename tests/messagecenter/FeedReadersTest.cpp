@@ -1,20 +1,17 @@
+// The RSS and OPML readers over real-looking feeds and odd documents, and parsing that stays
+// bounded and local on hostile ones.
+
 #include "FeedTestData.h"
 
 #include "messagecenter/FeedReaders.h"
 
 #include <gtest/gtest.h>
 
+#include <QStringEncoder>
+
 using namespace mc;
 
 namespace {
-
-// "kind|title|link|description|htmlUrl" per entry.
-void Describe(const RssEntryList& entries, std::vector<std::string>* lines)
-{
-    for (const RssEntry& e : entries)
-        lines->push_back(
-            QStringLiteral("%1|%2|%3|%4|%5").arg(e.kind).arg(e.title, e.link, e.description, e.htmlUrl).toStdString());
-}
 
 enum Reader { Rss, Opml };
 
@@ -22,14 +19,12 @@ struct ReaderCase {
     std::string name;
     Reader reader;
     QByteArray document;
-    // RSS: "channel|title|link" first, then the items; OPML: the entries.
+    // RSS: "channel|title|link", or "(not parsed)" without a document element, first; then
+    // "kind|title|link|description|htmlUrl" per entry.
     std::vector<std::string> found;
 };
 
-void PrintTo(const ReaderCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
+void PrintTo(const ReaderCase& c, std::ostream* os) { *os << c.name; }
 
 class ReaderTest : public testing::TestWithParam<ReaderCase> {};
 
@@ -37,26 +32,27 @@ TEST_P(ReaderTest, FindsWhatTheRulesKeep)
 {
     const ReaderCase& c = GetParam();
     const auto document = XmlDocument::parse(c.document);
-    ASSERT_FALSE(document->documentElement().isNull()) << document->errorReason().toStdString();
-    // Whatever the lists and fields held before is gone.
+    const XmlNode root = document->documentElement();
+    EXPECT_EQ(document->errorReason().isEmpty(), !root.isNull());
+    // Whatever the list and fields held before is gone.
     RssEntryList entries = {RssEntry{4, "stale", "stale", {}, {}}};
     QString title = QStringLiteral("stale");
     QString link = title;
     std::vector<std::string> found;
     if (c.reader == Rss) {
-        ParseRssDocument(document->documentElement(), entries, title, link);
-        found.push_back("channel|" + title.toStdString() + "|" + link.toStdString());
+        ParseRssDocument(root, entries, title, link);
+        found.push_back(root.isNull() ? "(not parsed)" : "channel|" + (title + u'|' + link).toStdString());
     } else {
-        ParseOPML(document->documentElement(), entries);
+        ParseOPML(root, entries);
     }
-    Describe(entries, &found);
-    EXPECT_EQ(found, c.found);
+    for (const RssEntry& e : entries)
+        found.push_back(
+            QStringLiteral("%1|%2|%3|%4|%5").arg(e.kind).arg(e.title, e.link, e.description, e.htmlUrl).toStdString());
+    EXPECT_EQ(found, c.found) << document->errorReason().toStdString();
+    EXPECT_FALSE(root.textContent().contains(u"SECRET-MARKER"));
 }
 
-std::string CaseName(const testing::TestParamInfo<ReaderCase>& info)
-{
-    return info.param.name;
-}
+std::string CaseName(const testing::TestParamInfo<ReaderCase>& info) { return info.param.name; }
 
 const std::string k300(300, 'a');
 const std::string k259(259, 'a');
@@ -88,32 +84,83 @@ INSTANTIATE_TEST_SUITE_P(Documents, ReaderTest, testing::ValuesIn(std::vector<Re
 }), CaseName);
 
 INSTANTIATE_TEST_SUITE_P(Rules, ReaderTest, testing::ValuesIn(std::vector<ReaderCase>{
-    {"RssLaterChannelFieldsWin", Rss,
-     "<rss><channel><title>A</title><link>a</link><title>B</title></channel><channel><link>b</link></channel></rss>",
-     {"channel|B|b"}},
-    {"RssAnyChildNodeMakesContent", Rss, "<rss><channel><item> </item><item><!--c--></item></channel></rss>",
-     {"channel||", "4||||", "4||||"}},
+    {"RssLaterFieldsWinAndAnyChildNodeMakesContent", Rss,
+     "<rss><channel><title>A</title><link>a</link><item> </item><item><!--c--></item><title>B</title></channel>"
+     "<channel><link>b</link></channel></rss>",
+     {"channel|B|b", "4||||", "4||||"}},
     {"RssTextTrimmedJoinedUnescaped", Rss,
      "<!DOCTYPE rss [<!ENTITY co 'Acme &amp; Co'>]><rss><channel><item><title>\n  &co; &#233;<![CDATA[ <x> ]]>\n"
      "</title><description>Hello <b>bold</b> <!-- no -->world<?pi no?></description></item></channel></rss>",
      {"channel||", "4|Acme & Co \xC3\xA9 <x>||Hello bold world|"}},
     {"RssLongTextsCut", Rss,
-     QByteArray::fromStdString("<rss><channel><title>" + k300 + "</title><item><title>" + k300 + "</title><link>" + k300
-                               + "</link><description>" + std::string(30000, 'd') + "</description></item></channel></rss>"),
+     QByteArray::fromStdString("<rss><channel><title>" + k300 + "</title><item><title>" + k300 + "</title><link>"
+                               + k300 + "</link><description>" + std::string(30000, 'd')
+                               + "</description></item></channel></rss>"),
      {"channel|" + k259 + "|", "4|" + k259 + "|" + k259 + "|" + std::string(25999, 'd') + "|"}},
     {"OpmlRootNameCaseSensitive", Opml, "<OPML><outline type='rss' text='a' xmlUrl='b'/></OPML>", {}},
-    {"OpmlNamesCaseSensitive", Opml,
+    {"OpmlOutlinesThatAreNoFeeds", Opml,
      Outlines("<outline TYPE='rss' text='a' xmlUrl='b'/><outline type='rss' Text='a' xmlUrl='b'/>"
-              "<outline type='rss' text='a' xmlurl='b'/><Outline type='rss' text='a' xmlUrl='b'/>"),
+              "<outline type='rss' text='a' xmlurl='b'/><Outline type='rss' text='a' xmlUrl='b'/>"
+              "<outline type='rss' text='a' title='' xmlUrl='b'/>"),
      {}},
-    {"OpmlLaterEmptyTitleWins", Opml, Outlines("<outline type='rss' text='a' title='' xmlUrl='b'/>"), {}},
     {"OpmlLongValuesCut", Opml,
-     Outlines("<outline type='rss' text='" + k300 + "' xmlUrl='" + k300 + "' htmlUrl='" + k300 + "' description='" + k300
-              + "'/>"),
+     Outlines("<outline type='rss' text='" + k300 + "' xmlUrl='" + k300 + "' htmlUrl='" + k300 + "' description='"
+              + k300 + "'/>"),
      {"0|" + k259 + "|" + k259 + "|" + k259 + "|" + k259}},
     // Entity references have no children here, so replacement markup is never walked.
     {"OpmlOutlinesInsideEntitiesIgnored", Opml,
      "<!DOCTYPE opml [<!ENTITY o \"<outline type='rss' text='a' xmlUrl='b'/>\">]><opml>&o;</opml>", {}},
 }), CaseName);
+
+// Ten times the previous entity, nine levels deep: 3 * 10^9 characters from under 1 KB.
+QByteArray BillionLaughs(const QByteArray& body)
+{
+    QByteArray dtd = "<!DOCTYPE rss [<!ENTITY lol0 'lol'>";
+    for (int level = 1; level <= 9; ++level) {
+        const QByteArray previous = "&lol" + QByteArray::number(level - 1) + ";";
+        dtd += "<!ENTITY lol" + QByteArray::number(level) + " '" + previous.repeated(10) + "'>";
+    }
+    return dtd + "]>" + body;
+}
+
+// The files hold or declare the marker that must never show.
+#define SECRET_URL "file://" QSCUST_TEST_DATA "/feeds/secret"
+
+INSTANTIATE_TEST_SUITE_P(Hostile, ReaderTest, testing::ValuesIn(std::vector<ReaderCase>{
+    {"BillionLaughsInText", Rss, BillionLaughs("<rss><channel><title>&lol9;</title></channel></rss>"),
+     {"(not parsed)"}},
+    {"DeeplyNested", Rss, QByteArray("<a>").repeated(100000) + QByteArray("</a>").repeated(100000), {"(not parsed)"}},
+    {"InvalidUtf8", Rss, "<rss><channel><title>a\xFF\xFE b</title></channel></rss>", {"(not parsed)"}},
+    {"DeclaredLatin1", Rss,
+     "<?xml version='1.0' encoding='ISO-8859-1'?><rss><channel><title>Caf\xE9</title></channel></rss>",
+     {"channel|Caf\xC3\xA9|"}},
+    {"Utf16Bom", Rss,
+     QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)
+         .encode(u"<?xml version='1.0' encoding='UTF-16'?><rss><channel><title>\u03A9 \U0001F600</title>"
+                 u"</channel></rss>"),
+     {"channel|\u03A9 \U0001F600|"}},
+    {"ExternalEntity", Rss,
+     "<!DOCTYPE rss [<!ENTITY x SYSTEM '" SECRET_URL ".txt'>]><rss><channel><title>a&x;b</title></channel></rss>",
+     {"channel|ab|"}},
+    {"ExternalSubset", Rss,
+     "<!DOCTYPE rss SYSTEM '" SECRET_URL ".dtd'><rss><channel><title>&secret;</title></channel></rss>",
+     {"channel||"}},
+}), CaseName);
+
+// An entity of 1,000 characters used 100 times in another, that one 10 times in each of 2,000
+// items: 2 GB of text from a 120 KB document.
+TEST(EntityExpansionTest, StopsAtTheDocumentsBudget)
+{
+    const auto rss = XmlDocument::parse("<!DOCTYPE r [<!ENTITY a '" + QByteArray(1000, 'x') + "'><!ENTITY b '"
+        + QByteArray("&a;").repeated(100) + "'>]><rss><channel>"
+        + ("<item><title>" + QByteArray("&b;").repeated(10) + "</title></item>").repeated(2000) + "</channel></rss>");
+    RssEntryList items;
+    QString title, link;
+    ParseRssDocument(rss->documentElement(), items, title, link);
+    ASSERT_EQ(items.size(), 2000);
+    EXPECT_EQ(items.front().title, QString(RssEntry::kMaxText, u'x'));
+    EXPECT_EQ(items.back().title, QString());
+    EXPECT_LE(rss->documentElement().textContent().size(), XmlDocument::kEntityExpansionBudget);
+}
 
 } // namespace

@@ -3,12 +3,9 @@
 
 #include <QFile>
 
-inline QString FixturePath(const char* name)
-{
-    return QStringLiteral(QSCUST_TEST_DATA "/feeds/") + QString::fromLatin1(name);
-}
+inline QString FixturePath(const QString& name) { return QStringLiteral(QSCUST_TEST_DATA "/feeds/") + name; }
 
-inline QByteArray Fixture(const char* name)
+inline QByteArray Fixture(const QString& name)
 {
     QFile file(FixturePath(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

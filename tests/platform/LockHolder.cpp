@@ -1,24 +1,25 @@
-// Takes the instance lock named on the command line, reports the outcome on standard output and
-// holds the lock until its standard input closes.
+// Another copy of the utility as other processes see it: takes the instance lock named first on
+// the command line, then opens the control window of the class named second, prints the outcome
+// and keeps both until its standard input closes.
 
+#include "platform/ControlChannel.h"
 #include "platform/InstanceLock.h"
+
+#include <QCoreApplication>
 
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
-        return 2;
     using Result = platform::InstanceLock::Result;
-    platform::InstanceLock lock(QString::fromLocal8Bit(argv[1]));
+    QCoreApplication application(argc, argv);
+    const QStringList names = application.arguments().mid(1);
+    platform::InstanceLock lock(names.value(0));
+    platform::ControlChannel channel(names.value(1));
     const Result result = lock.acquire();
-    std::puts(result == Result::Acquired        ? "acquired"
-              : result == Result::AlreadyExists ? "exists"
-                                                : "failed");
+    const bool holding = result == Result::Acquired && channel.create();
+    std::puts(holding ? "acquired" : result == Result::AlreadyExists ? "exists" : "failed");
     std::fflush(stdout);
-    if (result == Result::Acquired) {
-        while (std::getchar() != EOF) {
-        }
+    while (holding && std::getchar() != EOF) {
     }
-    return 0;
 }
