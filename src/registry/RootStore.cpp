@@ -233,22 +233,27 @@ LSTATUS RootStore::prepareSchema()
         return Status(rc);
     };
     long long appId = 0, version = 0, objects = 0;
-    LSTATUS status = single("PRAGMA application_id", &appId);
-    if (status == ERROR_SUCCESS && appId == kApplicationId) {
-        status = single("PRAGMA user_version", &version);
-        return status != ERROR_SUCCESS ? status : (version == kSchemaVersion ? ERROR_SUCCESS : ERROR_BADDB);
-    }
+    // One read transaction, so that another process creating the schema meanwhile is seen either
+    // not at all or whole, never as "stamped nothing but holds tables".
+    LSTATUS status = exec("BEGIN");
     if (status == ERROR_SUCCESS)
-        status = single("SELECT count(*) FROM sqlite_master", &objects);
+        status = single("PRAGMA application_id", &appId);
+    if (status == ERROR_SUCCESS)
+        status = single(appId == kApplicationId ? "PRAGMA user_version" : "SELECT count(*) FROM sqlite_master",
+                        appId == kApplicationId ? &version : &objects);
+    exec("COMMIT");
     if (status != ERROR_SUCCESS)
         return status;
+    if (appId == kApplicationId)
+        return version == kSchemaVersion ? ERROR_SUCCESS : ERROR_BADDB;
     if (appId != 0 || objects != 0)
         return ERROR_BADDB;
     if (!m_dbWritable)
         return ERROR_SUCCESS; // empty file: reads find nothing
-    // The per-user root is shared by the client and its tools at once; the machine root is mostly read.
-    if (m_root == Root::CurrentUser && (status = exec("PRAGMA journal_mode = WAL")) != ERROR_SUCCESS)
-        return status;
+    // The per-user root is shared by the client and its tools at once; the machine root is mostly
+    // read. The switch needs the file to itself: when another process holds it, that process is
+    // making the schema and switches the file, or this one switches it after making the schema.
+    const bool walPending = m_root == Root::CurrentUser && exec("PRAGMA journal_mode = WAL") != ERROR_SUCCESS;
     if ((status = exec("BEGIN IMMEDIATE")) != ERROR_SUCCESS)
         return status;
     // Another process may have made the schema while this one waited for the lock.
@@ -263,6 +268,8 @@ LSTATUS RootStore::prepareSchema()
         status = exec("COMMIT");
     else
         exec("ROLLBACK");
+    if (status == ERROR_SUCCESS && walPending)
+        exec("PRAGMA journal_mode = WAL");
     return status;
 }
 

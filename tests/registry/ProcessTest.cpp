@@ -1,6 +1,8 @@
 // Several processes on one store: concurrent writers lose nothing, and a writer killed in the middle
 // of an import leaves a sound file holding all of the import or none of it.
 
+#include "StoreProbe.h"
+#include "StoreValues.h"
 #include "TempStore.h"
 #include "registry/RegValues.h"
 
@@ -9,25 +11,11 @@
 #include <QProcess>
 #include <QThread>
 
-#include <sqlite3.h>
-
 #include <gtest/gtest.h>
 
 using namespace reg;
 
 namespace {
-
-// The first column of the last row the SQL gives, through a connection of its own.
-QString Sql(const QString& path, const char* sql)
-{
-    QString last;
-    sqlite3* db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    auto keep = [](void* out, int, char** row, char**) { *static_cast<QString*>(out) = row[0]; return 0; };
-    sqlite3_exec(db, sql, keep, &last, nullptr);
-    sqlite3_close(db);
-    return last;
-}
 
 TEST(ProcessTest, ConcurrentWritersLoseNothing)
 {
@@ -43,18 +31,11 @@ TEST(ProcessTest, ConcurrentWritersLoseNothing)
         EXPECT_EQ(writer.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(writer.exitCode(), 0) << "a write failed";
     }
-    Key key;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "Stress", KEY_READ, key.put()), ERROR_SUCCESS);
-    DWORD counter = 0;
-    ASSERT_EQ(QueryDword(key, "counter", &counter), ERROR_SUCCESS);
-    EXPECT_EQ(counter, DWORD(2 * kCount)) << "a read-modify-write transaction lost an update";
-    for (int i = 0; i < 2; ++i) {
-        for (int n = 0; n < kCount; ++n) {
-            DWORD value = ~0u;
-            ASSERT_EQ(QueryDword(key, QString("w%1_%2").arg(i).arg(n), &value), ERROR_SUCCESS);
-            EXPECT_EQ(value, DWORD(n));
-        }
-    }
+    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, "Stress", "counter"), DWORD(2 * kCount))
+        << "a read-modify-write transaction lost an update";
+    for (int i = 0; i < 2; ++i)
+        for (int n = 0; n < kCount; ++n)
+            ASSERT_EQ(ReadDword(HKEY_CURRENT_USER, "Stress", QString("w%1_%2").arg(i).arg(n)), DWORD(n));
 }
 
 TEST(ProcessTest, ImportKilledMidwayLeavesAllOrNothing)
@@ -71,10 +52,7 @@ TEST(ProcessTest, ImportKilledMidwayLeavesAllOrNothing)
         SCOPED_TRACE(attempt);
         TempStore store;
         const QString regFile = store.dir() + "/big.reg";
-        QFile out(regFile);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(file);
-        out.close();
+        ASSERT_TRUE(WriteAll(regFile, file));
         ASSERT_EQ(SetDword(HKEY_CURRENT_USER, "marker", 1), ERROR_SUCCESS);
         ResetStore(); // close this process's connection so the file's WAL is the importer's alone
 

@@ -1,11 +1,12 @@
 #include "talven-reg/RegCommand.h"
 
 #include "registry/Registry.h"
+#include "../registry/StoreProbe.h"
+#include "StoreValues.h"
 #include "TempStore.h"
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QProcess>
 
 #include <string>
@@ -43,20 +44,6 @@ Output RegProcess(const QStringList& args, const QByteArray& input)
             QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
-// REG_SZ bytes with the terminator (the host is little-endian, as the store is).
-QByteArray Utf16(const QString& text)
-{
-    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2) + QByteArray(2, '\0');
-}
-
-void Put(HKEY root, const QString& path, const QString& name, DWORD type, const QByteArray& bytes)
-{
-    Key key;
-    ASSERT_EQ(RegCreateKeyEx(root, path, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueEx(key, name, type, reinterpret_cast<const BYTE*>(bytes.constData()), DWORD(bytes.size())),
-              ERROR_SUCCESS);
-}
-
 // A line for the key and each below it, "[path] name=type:hex ..." ("@": unnamed value); "" if missing.
 std::string Dump(HKEY root, const QString& path)
 {
@@ -75,26 +62,13 @@ std::string Dump(HKEY root, const QString& path)
     return text;
 }
 
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
 TEST(RegCommandTest, PrintsQueriesAndRejectsBadCommandLines)
 {
     TempStore store;
-    Put(HKEY_CURRENT_USER, "Q", QString(), REG_SZ, Utf16("def"));
-    Put(HKEY_CURRENT_USER, "Q", "d", REG_DWORD, QByteArray("\x2a\0\0\0", 4));
-    Put(HKEY_CURRENT_USER, "Q", "m", REG_MULTI_SZ, QByteArray("a\0\0\0b\0\0\0\0\0", 10));
-    Put(HKEY_CURRENT_USER, "Q\\Sub\\Deep", "x", REG_EXPAND_SZ, Utf16("%H%"));
+    PutString(HKEY_CURRENT_USER, "Q", QString(), "def");
+    PutDword(HKEY_CURRENT_USER, "Q", "d", 0x2a);
+    PutValue(HKEY_CURRENT_USER, "Q", "m", REG_MULTI_SZ, QByteArray("a\0\0\0b\0\0\0\0\0", 10));
+    PutValue(HKEY_CURRENT_USER, "Q\\Sub\\Deep", "x", REG_EXPAND_SZ, QByteArray("%\0H\0%\0\0\0", 8));
     const QString head = QStringLiteral("\nHKEY_CURRENT_USER\\Q\n");
     const QString bad = QStringLiteral("talven-reg: ");
     const struct { QStringList args; int status; QString out, err; } cases[] = {
@@ -171,8 +145,8 @@ TEST(RegCommandTest, AddAndDeleteChangeOnlyWhatTheyNameAfterAsking)
         SCOPED_TRACE(c.args.join(u' ').toStdString() + " <" + c.input.toStdString());
         TempStore store;
         for (const char* name : {"", "a", "b"})
-            Put(HKEY_CURRENT_USER, "D", name, REG_NONE, {});
-        Put(HKEY_CURRENT_USER, "D\\Sub", "c", REG_NONE, {});
+            PutValue(HKEY_CURRENT_USER, "D", name, REG_NONE, {});
+        PutValue(HKEY_CURRENT_USER, "D\\Sub", "c", REG_NONE, {});
         const Output r = Reg(c.args, c.input);
         EXPECT_EQ(r.status, c.status);
         EXPECT_TRUE(c.outEnd.isEmpty() ? r.out.isEmpty() : r.out.endsWith(c.outEnd)) << r.out.toStdString();
@@ -181,52 +155,58 @@ TEST(RegCommandTest, AddAndDeleteChangeOnlyWhatTheyNameAfterAsking)
     }
 }
 
-TEST(RegCommandTest, ImportAppliesGoodLinesAndRefusesBadHeaders)
+TEST(RegCommandTest, ImportAppliesGoodLinesOfEachRootAtomicallyAndRefusesBadHeaders)
 {
-    // "FILE" in err stands for the file's name; stored: the key in HKCU, then in HKLM.
-    const struct { QByteArray file; QString err; std::string stored; } cases[] = {
-        {"Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Imp]\n\"a\"=\"x\"\n\"b\"=dword:123456789\n"
-         "\"c\"=dword:2a\n[HKLM\\Imp]\n@=\"m\"\n",
-         "talven-reg: FILE:5: bad dword value\ntalven-reg: FILE: 5 change(s) imported, 1 problem(s)\n",
+    const QByteArray good = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Imp]\n\"a\"=\"x\"\n"
+                            "\"b\"=dword:123456789\n\"c\"=dword:2a\n[HKLM\\Imp]\n@=\"m\"\n[-HKCU\\Gone]\n[-HKCU\\Never]\n";
+    const QString badDword = QStringLiteral("talven-reg: FILE:5: bad dword value\n");
+    // "FILE" in err stands for the file's name; stored: HKCU\Imp, HKLM\Imp, then HKCU\Gone (made beforehand).
+    const struct { QByteArray file; bool machineReadOnly; QString err; std::string stored; } cases[] = {
+        {good, false, badDword + "talven-reg: FILE: 7 change(s) imported, 1 problem(s)\n",
          "[Imp] a=1:78000000 c=4:2a000000\n[Imp] @=1:6d000000\n"},
-        {"Windows Registry Editor Version 4.00\n[HKEY_CURRENT_USER\\Imp]\n\"a\"=\"x\"\n",
+        {good, true, badDword + "talven-reg: FILE: HKEY_LOCAL_MACHINE was not changed: Access is denied.\n"
+         "talven-reg: FILE: 5 change(s) imported, 2 problem(s)\n", "[Imp] a=1:78000000 c=4:2a000000\n"},
+        {"Windows Registry Editor Version 4.00\n[HKEY_CURRENT_USER\\Imp]\n\"a\"=\"x\"\n", false,
          "talven-reg: FILE: not a registry file: the first line must be 'Windows Registry Editor Version 5.00' or "
-         "'REGEDIT4'\n", ""},
+         "'REGEDIT4'\n", "[Gone]\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.err.toStdString());
         TempStore store;
+        PutKey(HKEY_CURRENT_USER, "Gone");
+        store.setReadOnly(Root::LocalMachine, c.machineReadOnly);
         const QString file = store.dir() + QStringLiteral("/in.reg");
-        WriteFile(file, c.file);
+        ASSERT_TRUE(WriteAll(file, c.file));
         const Output r = Reg({"import", file});
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, QString(c.err).replace(QStringLiteral("FILE"), file));
-        EXPECT_EQ(Dump(HKEY_CURRENT_USER, "Imp") + Dump(HKEY_LOCAL_MACHINE, "Imp"), c.stored);
+        EXPECT_EQ(r.err.toStdString(), QString(c.err).replace(QStringLiteral("FILE"), file).toStdString());
+        EXPECT_EQ(Dump(HKEY_CURRENT_USER, "Imp") + Dump(HKEY_LOCAL_MACHINE, "Imp") + Dump(HKEY_CURRENT_USER, "Gone"),
+                  c.stored);
     }
 }
 
 TEST(RegCommandTest, ExportedTreeImportsBackUnchangedAndReplacesFilesOnlyWhenAllowed)
 {
     TempStore store;
-    Put(HKEY_CURRENT_USER, "R", QString(), REG_SZ, Utf16("a \"quoted\" \\ path"));
-    Put(HKEY_CURRENT_USER, "R", "short", REG_DWORD, QByteArray("\x01\x02", 2));
-    Put(HKEY_CURRENT_USER, "R\\Sub\\Deep", "Ünï ✓", REG_SZ, Utf16("日本"));
+    PutString(HKEY_CURRENT_USER, "R", QString(), "a \"quoted\" \\ path");
+    PutValue(HKEY_CURRENT_USER, "R", "short", REG_DWORD, QByteArray("\x01\x02", 2));
+    PutString(HKEY_CURRENT_USER, "R\\Sub\\Deep", "Ünï ✓", "日本");
     ASSERT_EQ(Reg({"add", "HKCU\\R\\Empty"}).status, 0);
     const std::string before = Dump(HKEY_CURRENT_USER, "R");
     const QString file = store.dir() + QStringLiteral("/out.reg");
 
     ASSERT_EQ(Reg({"export", "HKCU\\R", file}).status, 0);
-    const QByteArray exported = ReadFile(file);
+    const QByteArray exported = ReadAll(file);
     ASSERT_EQ(RegDeleteTree(HKEY_CURRENT_USER, QStringLiteral("R")), ERROR_SUCCESS);
     EXPECT_EQ(Reg({"import", file}).err, QString());
     EXPECT_EQ(Dump(HKEY_CURRENT_USER, "R"), before);
 
-    WriteFile(file, "keep");
+    ASSERT_TRUE(WriteAll(file, "keep"));
     EXPECT_EQ(Reg({"export", "HKCU\\R", file}, QStringLiteral("no\n")).status, 1);
     EXPECT_EQ(Reg({"export", "HKCU\\No", file, "/y"}).err, "talven-reg: HKEY_CURRENT_USER\\No: " + kNotFound + "\n");
-    EXPECT_EQ(ReadFile(file), "keep");
+    EXPECT_EQ(ReadAll(file), "keep");
     EXPECT_EQ(Reg({"export", "HKCU\\R", file, "/y"}).status, 0);
-    EXPECT_EQ(ReadFile(file), exported);
+    EXPECT_EQ(ReadAll(file), exported);
 }
 
 TEST(RegCommandTest, BinaryReportsFailuresOnOneLineAndLeavesCorruptFilesAlone)
@@ -234,14 +214,14 @@ TEST(RegCommandTest, BinaryReportsFailuresOnOneLineAndLeavesCorruptFilesAlone)
     TempStore store;
     const QString userFile = store.path(Root::CurrentUser);
     const QByteArray garbage = QByteArray("this is not a store file\n").repeated(200);
-    WriteFile(userFile, garbage);
+    ASSERT_TRUE(WriteAll(userFile, garbage));
 
     const Output corrupt = RegProcess({"add", "HKCU\\Software", "/v", "x", "/d", "y", "/f"}, {});
     EXPECT_EQ(corrupt.status, 1);
     EXPECT_TRUE(corrupt.err.startsWith("talven-reg: HKEY_CURRENT_USER\\Software: ") && corrupt.err.count(u'\n') == 1 &&
                 corrupt.err.endsWith(QStringLiteral(" (store file %1)\n").arg(userFile)))
         << corrupt.err.toStdString();
-    EXPECT_EQ(ReadFile(userFile), garbage);
+    EXPECT_EQ(ReadAll(userFile), garbage);
 
     EXPECT_EQ(RegProcess({"add", "HKLM\\Ok", "/v", "m", "/t", "REG_DWORD", "/d", "8", "/f"}, {}).err, QString());
     const Output cancelled = RegProcess({"delete", "HKLM\\Ok", "/v", "m"}, "n\n");

@@ -1,8 +1,16 @@
+// .reg files: what the reader makes of each kind of line, and files through the store: import then
+// export gives the same bytes, imports are atomic per root, long value lines wrap as they should.
+
+#include "StoreProbe.h"
+#include "StoreValues.h"
+#include "TempStore.h"
+#include "registry/RegFileImport.h"
 #include "registry/RegFileReader.h"
+#include "registry/RegFileWriter.h"
+#include "registry/RegValues.h"
+#include "registry/Utf16Le.h"
 
 #include <gtest/gtest.h>
-
-#include <QtEndian>
 
 #include <string>
 #include <vector>
@@ -17,12 +25,6 @@ const std::string kRefused =
 QByteArray Reg5(const std::string& body)
 {
     return "Windows Registry Editor Version 5.00\n" + QByteArray::fromStdString(body);
-}
-
-QByteArray Utf16le(std::u16string text)
-{
-    qToLittleEndian<char16_t>(text.data(), text.size(), text.data());
-    return "\xFF\xFE" + QByteArray(reinterpret_cast<const char*>(text.data()), text.size() * 2);
 }
 
 // "set HKCU\k [name] type:bytes @line": compact enough to write whole results in a table.
@@ -72,19 +74,16 @@ std::string CaseName(const testing::TestParamInfo<Case>& info)
     return info.param.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Headers, ParseRegFileTest, testing::ValuesIn(std::vector<Case>{
+INSTANTIATE_TEST_SUITE_P(Lines, ParseRegFileTest, testing::ValuesIn(std::vector<Case>{
     {"AfterBlankLinesWithBlanksAround", "\n \t\n  REGEDIT4 \t\n[HKCU\\k]", {"create HKCU\\k @4"}, {}},
     {"Utf8BomSkipped", "\xEF\xBB\xBF" + Reg5("[HKCU\\k]"), {"create HKCU\\k @2"}, {}},
     {"Utf16leKeepsLoneSurrogate",
-     Utf16le(u"Windows Registry Editor Version 5.00\r\n[HKCU\\k]\r\n\"\u00e9\"=\"\xD800\"\r\n"),
+     "\xFF\xFE" + Utf16LeBytes(u"Windows Registry Editor Version 5.00\r\n[HKCU\\k]\r\n\"\u00e9\"=\"\xD800\"\r\n"),
      {"create HKCU\\k @2", "set HKCU\\k [\u00e9] 1:00 d8 00 00 @3"}, {}},
     {"LowerCaseRefused", "regedit4\n[HKCU\\k]", {}, {kRefused}},
     {"TextAfterHeaderRefused", "REGEDIT4 x\n[HKCU\\k]", {}, {kRefused}},
     {"KeyBeforeHeaderRefused", "[HKCU\\k]\nREGEDIT4\n", {}, {kRefused}},
     {"EmptyRefused", "", {}, {kRefused}},
-}), CaseName);
-
-INSTANTIATE_TEST_SUITE_P(KeyLines, ParseRegFileTest, testing::ValuesIn(std::vector<Case>{
     {"Roots", Reg5("[HKEY_CURRENT_USER\\a\\b]\n  [HKEY_LOCAL_MACHINE\\c]\n[hkcu\\a]\n[HkLm\\b]"),
      {"create HKCU\\a\\b @2", "create HKLM\\c @3", "create HKCU\\a @4", "create HKLM\\b @5"}, {}},
     {"UnknownRootSkipsItsValues", Reg5("[HKEY_USERS\\a]\n\"v\"=dword:1\n\"w\"=qword:1"), {},
@@ -101,9 +100,6 @@ INSTANTIATE_TEST_SUITE_P(KeyLines, ParseRegFileTest, testing::ValuesIn(std::vect
     {"Limits",
      Reg5("[HKCU\\" + std::string(256, 'k') + "]\n[HKCU" + QByteArray("\\k").repeated(513).toStdString() + "]"), {},
      {"2: key name longer than 255 characters", "3: key path deeper than 512 keys"}},
-}), CaseName);
-
-INSTANTIATE_TEST_SUITE_P(ValueData, ParseRegFileTest, testing::ValuesIn(std::vector<Case>{
     {"Strings", Reg5(R"([HKCU\k]
 "a\"b\\"="x\\y\"\n\r\q" ; c
 @ = ""
@@ -164,6 +160,11 @@ INSTANTIATE_TEST_SUITE_P(ValueData, ParseRegFileTest, testing::ValuesIn(std::vec
      {"create HKCU\\k @2", "delete HKCU\\k [v] @3", "delete HKCU\\k [] @4"}, {"5: unexpected text after '-'"}},
     {"ValueBeforeKeyAndJunk", Reg5("\"v\"=dword:1\njunk\n;[HKCU\\x]\n#\"v\"=x\n[HKCU\\k]\n= 1"),
      {"create HKCU\\k @6"}, {"2: value line before any key line"}},
+    {"Regedit4StringTypesAre8BitText", "REGEDIT4\n[HKCU\\k]\n\"a\"=hex(2):25,41,c3,a9,00\n\"b\"=hex(7):61,00,62,00,00\n"
+                               "\"c\"=hex(1):61\n\"d\"=hex:c3,a9",
+     {"create HKCU\\k @2", "set HKCU\\k [a] 2:25 00 41 00 e9 00 00 00 @3",
+      "set HKCU\\k [b] 7:61 00 00 00 62 00 00 00 00 00 @4", "set HKCU\\k [c] 1:61 00 00 00 @5",
+      "set HKCU\\k [d] 3:c3 a9 @6"}, {}},
 }), CaseName);
 
 // The same content with every kind of line end: line numbers count physical lines and a continued
@@ -184,14 +185,6 @@ std::vector<Case> LineEndCases()
 
 INSTANTIATE_TEST_SUITE_P(LineEnds, ParseRegFileTest, testing::ValuesIn(LineEndCases()), CaseName);
 
-INSTANTIATE_TEST_SUITE_P(Regedit4, ParseRegFileTest, testing::ValuesIn(std::vector<Case>{
-    {"StringTypesAre8BitText", "REGEDIT4\n[HKCU\\k]\n\"a\"=hex(2):25,41,c3,a9,00\n\"b\"=hex(7):61,00,62,00,00\n"
-                               "\"c\"=hex(1):61\n\"d\"=hex:c3,a9",
-     {"create HKCU\\k @2", "set HKCU\\k [a] 2:25 00 41 00 e9 00 00 00 @3",
-      "set HKCU\\k [b] 7:61 00 00 00 62 00 00 00 00 00 @4", "set HKCU\\k [c] 1:61 00 00 00 @5",
-      "set HKCU\\k [d] 3:c3 a9 @6"}, {}},
-}), CaseName);
-
 TEST(ParseRegFileSizeTest, RefusesDataOverTheLimit)
 {
     for (const bool over : {false, true}) {
@@ -200,6 +193,48 @@ TEST(ParseRegFileSizeTest, RefusesDataOverTheLimit)
         const RegFileContents result = ParseRegFile(Reg5("[HKCU\\k]\n\"v\"=\"" + text + "\""));
         ASSERT_EQ(result.ops.size(), over ? 1 : 2) << over;
         EXPECT_EQ(result.errors.size(), over ? 1 : 0) << over;
+    }
+}
+
+QByteArray Exported(const QString& path)
+{
+    QByteArray bytes;
+    EXPECT_EQ(ExportRegFile(Root::CurrentUser, path, &bytes), ERROR_SUCCESS);
+    return bytes;
+}
+
+TEST(RegFileRoundTripTest, ExportFormImportsAndExportsByteForByte)
+{
+    TempStore store;
+    const QByteArray original = ReadAll(QSCUST_TEST_DATA "/roundtrip.reg");
+    const ImportResult result = ImportRegFile(original);
+    ASSERT_TRUE(result.ok()) << (result.errors.isEmpty() ? "" : result.errors.first().message.toStdString());
+    EXPECT_EQ(Exported("software\\orvane\\talven"), original);
+}
+
+TEST(RegFileRoundTripTest, UnterminatedStringExportsAsHexAndComesBackTerminated)
+{
+    TempStore store;
+    PutValue(HKEY_CURRENT_USER, "S", "u", REG_SZ, QByteArray("h\0i\0", 4));
+    const QByteArray file = Exported("S");
+    EXPECT_TRUE(file.contains(Utf16LeBytes(u"\"u\"=hex(1):68,00,69,00\r\n"))) << FromUtf16Le(file).toStdString();
+    RegDeleteTree(HKEY_CURRENT_USER, "S");
+    ASSERT_TRUE(ImportRegFile(file).ok());
+    EXPECT_EQ(ReadBytes(HKEY_CURRENT_USER, "S", "u"), QByteArray("h\0i\0\0\0", 6));
+}
+
+TEST(RegFileRoundTripTest, ValueLinesWrapWhereTheRegistryEditorWrapsThem)
+{
+    const struct { QString name; int bytes; int firstLineBytes; } cases[] = {
+        {"n", 30, 23},              // "n"=hex: is 8 columns, each byte 3 more: 8 + 3 * 23 reaches 77
+        {QString(), 30, 24},        // @=hex: is 6 columns
+        {QString(80, u'x'), 3, 1},  // a long name wraps after the first byte
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.size());
+        const QString first = FormatValueLine(c.name, REG_BINARY, QByteArray(c.bytes, '\x01')).section("\r\n", 0, 0);
+        EXPECT_EQ(first.count("01"), c.firstLineBytes) << first.toStdString();
+        EXPECT_TRUE(first.endsWith(",\\"));
     }
 }
 
