@@ -1,6 +1,6 @@
 #include "app/Controls.h"
 
-#include <QLabel>
+#include <QWidget>
 #include <QVariant>
 
 namespace ui {
@@ -22,13 +22,6 @@ void BindControl(QWidget* control, int controlId, const QString& caption)
     control->setProperty(kControlIdProperty, controlId);
     if (!caption.isEmpty())
         control->setAccessibleName(StripMnemonic(caption));
-}
-
-void SetBuddy(QLabel* label, QWidget* control)
-{
-    label->setBuddy(control);
-    if (control->accessibleName().isEmpty())
-        control->setAccessibleName(StripMnemonic(label->text()));
 }
 
 int ControlId(const QWidget* control)

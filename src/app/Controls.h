@@ -5,7 +5,6 @@
 #include <QString>
 
 class QWidget;
-class QLabel;
 
 namespace ui {
 
@@ -14,8 +13,6 @@ inline constexpr const char* kControlIdProperty = "controlId";
 // "&Hide Quick Links" -> "Hide Quick Links"; "&&" stays one "&".
 QString StripMnemonic(const QString& caption);
 void BindControl(QWidget* control, int controlId, const QString& caption = QString());
-// A label whose mnemonic moves the focus to the control it names.
-void SetBuddy(QLabel* label, QWidget* control);
 int ControlId(const QWidget* control);
 // The control with the id among the descendants of parent, or nullptr.
 QWidget* FindControl(const QWidget* parent, int controlId);

@@ -26,8 +26,6 @@ void CCustomizerWnd::DestroyWindow()
         m_channel->destroy();
 }
 
-bool CCustomizerWnd::IsCreated() const { return m_channel && m_channel->isCreated(); }
-
 void CCustomizerWnd::WindowProc(std::uint32_t message)
 {
     QPointer<CQsCustSheet> sheet = CQsCustSheet::SheetWindow();

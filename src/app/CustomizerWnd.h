@@ -22,7 +22,6 @@ public:
 
     bool Create();
     void DestroyWindow();
-    bool IsCreated() const;
 
     // What each message does; the channel delivers them on the UI thread.
     void WindowProc(std::uint32_t message);

@@ -60,8 +60,6 @@ CQsCustSheet::~CQsCustSheet() = default;
 
 QPointer<CQsCustSheet> CQsCustSheet::SheetWindow() { return g_sheetWindow; }
 
-int CQsCustSheet::GetActiveIndex() const { return m_tabs->currentIndex(); }
-
 void CQsCustSheet::SetActivePage(int index) { m_tabs->setCurrentIndex(index); }
 
 void CQsCustSheet::showEvent(QShowEvent* event)

@@ -24,7 +24,6 @@ public:
 
     static constexpr int kPageCount = 5;
     CPropertyPage* GetPage(int index) const { return m_pages.at(index); }
-    int GetActiveIndex() const;
     void SetActivePage(int index);
     QTabWidget* TabControl() const { return m_tabs; }
 

@@ -47,7 +47,6 @@ public:
     // local file, and anything else is taken as a local file path. A load still running is
     // abandoned: its completion is never reported.
     void load(const QString& urlOrPath);
-    bool isLoading() const { return m_loading; }
 
 Q_SIGNALS:
     // kLoading once the load is under way, without a document; then kCompleted exactly once,
