@@ -277,6 +277,37 @@
   </message>
  </context>
  <context>
+  <name>dialog141</name>
+  <message>
+   <source>-2</source>
+   <translation>&amp;Datei/URL:</translation>
+  </message>
+  <message>
+   <source>-1</source>
+   <translation>&amp;Name des Schnellzugriffs:</translation>
+  </message>
+  <message>
+   <source>1</source>
+   <translation>&amp;OK</translation>
+  </message>
+  <message>
+   <source>2</source>
+   <translation>&amp;Abbrechen</translation>
+  </message>
+  <message>
+   <source>1016</source>
+   <translation>Durch&amp;suchen...</translation>
+  </message>
+  <message>
+   <source>1021</source>
+   <translation>Geben Sie einen Namen für den neuen Schnellzugriff ein.</translation>
+  </message>
+  <message>
+   <source>1053</source>
+   <translation>Geben Sie einen Dateinamen ein, zum Beispiel: "C:\Ordnername\Dateiname.exe" -option</translation>
+  </message>
+ </context>
+ <context>
   <name>dialog164</name>
   <message>
    <source>0</source>

@@ -101,14 +101,19 @@ void CAreaPage::OnOK()
     // One transaction per page, so that a crash never leaves half a save.
     reg::Transaction transaction(settings::IsManagedMode() ? reg::Root::LocalMachine
                                                            : reg::Root::CurrentUser);
-    if (m_btnHide)
-        settings::SetHideGroup(m_strDataKey, CheckState(m_btnHide));
-    if (platform::IsUserAnAdmin())
-        settings::SetAllowOnlyAdmin(m_strDataKey, CheckState(m_btnAdminOnly));
+    SaveSharedBoxes(m_strDataKey);
     if (app::MaySaveContent())
         SaveContent();
     transaction.commit();
     FreeRecords();
+}
+
+void CAreaPage::SaveSharedBoxes(const QString& dataKey)
+{
+    if (m_btnHide)
+        settings::SetHideGroup(dataKey, CheckState(m_btnHide));
+    if (platform::IsUserAnAdmin())
+        settings::SetAllowOnlyAdmin(dataKey, CheckState(m_btnAdminOnly));
 }
 
 void CAreaPage::OnCancel() { FreeRecords(); }

@@ -47,6 +47,8 @@ protected:
     virtual void SaveContent() {}
     virtual void FreeRecords() {}
 
+    // Writes the Hide box's and, for administrators, the administrator-only box's state.
+    void SaveSharedBoxes(const QString& dataKey);
     // A static text of the template, wrapped.
     QLabel* AddText(QVBoxLayout* layout, int controlId);
 

@@ -3,17 +3,9 @@
 // box per row drawn from the row's state image. The model owns rows, states and records: a
 // change of check is asked of the model with setData(StateImageRole), which may refuse it.
 
+#include "app/StateImage.h"
+
 #include <QTreeView>
-
-namespace ui {
-
-enum StateImage : int { kNoStateImage = 0, kUnchecked = 1, kChecked = 2, kFixedChecked = 3 };
-
-// Column 0's state image (StateImage) and each row's record, on the model's column 0.
-inline constexpr int StateImageRole = Qt::UserRole + 100;
-inline constexpr int ItemDataRole = Qt::UserRole + 101;
-
-} // namespace ui
 
 class CCheckListCtrl : public QTreeView {
     Q_OBJECT

@@ -105,6 +105,16 @@ const DialogTexts& Dialogs()
         {{IDD_APPEARANCE, 1011}, u"&Apply"},
         {{IDD_APPEARANCE, IDC_ADMINONLY}, kAdminOnly},
 
+        // The Quick Link editor takes its title from the string table.
+        {{IDD_ADDITEM, 1021}, u"Type a name of the new Quick Link."},
+        {{IDD_ADDITEM, -1}, u"&Name of Quick Link:"},
+        {{IDD_ADDITEM, -2}, u"&File/URL:"},
+        {{IDD_ADDITEM, 1016}, u"&Browse..."},
+        {{IDD_ADDITEM, 1053},
+         u"Enter a file name, for example: \"C:\\FolderName\\FileName.exe\" -option"},
+        {{IDD_ADDITEM, IDOK}, u"&OK"},
+        {{IDD_ADDITEM, IDCANCEL}, u"&Cancel"},
+
         {{IDD_BUTTONLIGHT, IDC_CAPTION}, u"Button light"},
         {{IDD_BUTTONLIGHT, IDC_INTRO},
          u"Configure the Mostrel button light to suit your preferences."},

@@ -1,22 +1,299 @@
 #include "quicklinks/QuickLinksPage.h"
 
+#include "app/CheckListCtrl.h"
+#include "app/Controls.h"
+#include "app/IconButton.h"
+#include "app/Modal.h"
 #include "app/StringTable.h"
+#include "platform/Trace.h"
+#include "platform/UserRights.h"
+#include "quicklinks/AddItem.h"
+#include "registry/Transaction.h"
 
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
+#include <QTimerEvent>
+#include <QVBoxLayout>
+
+#include <optional>
 
 namespace {
+
 constexpr int IDC_INTRO = 1055;
+constexpr int IDC_LIST_LABEL = 1056;
+constexpr int IDC_OUTPUTLIST = 1002;
+constexpr int IDC_ARROWUP = 1004;
+constexpr int IDC_ARROWDOWN = 1005;
+constexpr int IDC_NEW = 1008;
+constexpr int IDC_EDIT = 1009;
+constexpr int IDC_DELETE = 1010;
+constexpr unsigned kLoadTimerId = 1002;
+
+int MaxUserDefinedAtStart()
+{
+    const reg::DWORD layoutMode = ql::LayoutMode();
+    return layoutMode == 1 ? 0 : ql::GetMaxUserDefinedNumber(layoutMode);
 }
+
+} // namespace
 
 CQuickLinks::CQuickLinks()
-    : CAreaPage(res::IDD_QUICKLINKS, settings::Area::QuickLinks, QStringLiteral("HideQLinks"))
+    : CAreaPage(res::IDD_QUICKLINKS, settings::Area::QuickLinks, QStringLiteral("HideQLinks")),
+      m_model(ql::MaxQuickLinks(), MaxUserDefinedAtStart())
 {
+    m_model.onMaximumReached = [this](int maxQuickLinks) { ShowMaximumMessage(maxQuickLinks); };
 }
 
-void CQuickLinks::BuildContent(QVBoxLayout* layout) { m_intro = AddText(layout, IDC_INTRO); }
+CQuickLinks::~CQuickLinks() = default;
+
+void CQuickLinks::BuildContent(QVBoxLayout* layout)
+{
+    m_intro = AddText(layout, IDC_INTRO);
+
+    m_listLabel = new QLabel(DialogText(IDC_LIST_LABEL));
+    ui::BindControl(m_listLabel, IDC_LIST_LABEL, m_listLabel->text());
+    layout->addWidget(m_listLabel);
+
+    m_list = new CCheckListCtrl;
+    ui::BindControl(m_list, IDC_OUTPUTLIST, m_listLabel->text());
+    m_listLabel->setBuddy(m_list);
+    m_list->setModel(&m_model);
+
+    m_btnArrowUp = new CIconButton;
+    m_btnArrowDown = new CIconButton;
+    // The arrows have no caption; their names say what they do.
+    ui::BindControl(m_btnArrowUp, IDC_ARROWUP, tr("Move up"));
+    ui::BindControl(m_btnArrowDown, IDC_ARROWDOWN, tr("Move down"));
+    auto* arrows = new QVBoxLayout;
+    arrows->addStretch();
+    arrows->addWidget(m_btnArrowUp);
+    arrows->addWidget(m_btnArrowDown);
+    arrows->addStretch();
+    auto* listRow = new QHBoxLayout;
+    listRow->addWidget(m_list, 1);
+    listRow->addLayout(arrows);
+    layout->addLayout(listRow, 1);
+
+    m_btnNew = new QPushButton(DialogText(IDC_NEW));
+    m_btnEdit = new QPushButton(DialogText(IDC_EDIT));
+    m_btnDelete = new QPushButton(DialogText(IDC_DELETE));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (auto [button, id] : {std::pair{m_btnNew, IDC_NEW}, {m_btnEdit, IDC_EDIT}, {m_btnDelete, IDC_DELETE}}) {
+        ui::BindControl(button, id, button->text());
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+    }
+    layout->addLayout(buttons);
+
+    connect(m_btnArrowUp, &QPushButton::clicked, this, &CQuickLinks::OnBnClickedArrowUp);
+    connect(m_btnArrowDown, &QPushButton::clicked, this, &CQuickLinks::OnBnClickedArrowDown);
+    connect(m_btnNew, &QPushButton::clicked, this, &CQuickLinks::OnBnClickedNew);
+    connect(m_btnEdit, &QPushButton::clicked, this, &CQuickLinks::OnBnClickedEdit);
+    connect(m_btnDelete, &QPushButton::clicked, this, &CQuickLinks::OnBnClickedDelete);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CQuickLinks::OnLvnItemchangedOutputlist);
+    connect(&m_model, &QuickLinkModel::itemChanged, this, &CQuickLinks::OnLvnItemchangedOutputlist);
+}
+
+QString CQuickLinks::ChooseDataKey() const { return ql::CurrentClientKeys().dataKey; }
+
+bool CQuickLinks::PageLocks() const { return ql::LayoutMode() == 1; }
+
+QList<QWidget*> CQuickLinks::ContentControls() const
+{
+    return {m_btnDelete, m_btnEdit, m_btnNew, m_btnArrowUp, m_btnArrowDown, m_list, m_listLabel};
+}
 
 bool CQuickLinks::OnInitDialog()
 {
-    m_intro->setText(m_intro->text().replace(QStringLiteral("%d"), QString::number(m_nMaxQuickLinks)));
+    m_intro->setText(m_intro->text().replace(QStringLiteral("%d"), QString::number(m_model.m_nMaxQuickLinks)));
     return CAreaPage::OnInitDialog();
+}
+
+void CQuickLinks::ApplyPolicy()
+{
+    const reg::DWORD layoutMode = ql::LayoutMode();
+    if (layoutMode == 1) {
+        m_btnAdminOnly->setChecked(false);
+        m_btnAdminOnly->setEnabled(false);
+    }
+    if (layoutMode != 0)
+        m_btnHide->setEnabled(false);
+    CAreaPage::ApplyPolicy();
+}
+
+void CQuickLinks::LoadContent()
+{
+    m_btnArrowDown->SetIcons(IDI_ARROW_DOWN, IDI_ARROW_DOWN_DISABLED);
+    m_btnArrowUp->SetIcons(IDI_ARROW_UP, IDI_ARROW_UP_DISABLED);
+
+    FreeItemList();
+    const double scale = logicalDpiX() / 96.0;
+    QHeaderView* header = m_list->header();
+    header->setMinimumSectionSize(0);
+    header->setStretchLastSection(true);
+    m_list->setColumnWidth(0, m_list->fontMetrics().horizontalAdvance(QString()) + int(20 * scale));
+    m_list->setColumnWidth(1, m_list->fontMetrics().horizontalAdvance(res::LoadResString(res::IDS_ITEM)) + 12);
+    m_nColumns = m_model.columnCount();
+    m_list->EnableCheckBoxes();
+
+    // The list is filled once the page is shown.
+    m_model.m_nChecked = 0;
+    m_model.m_bReady = false;
+    m_nTimerId = kLoadTimerId;
+    m_loadTimer.start(0, this);
+}
+
+void CQuickLinks::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_loadTimer.timerId())
+        OnTimer(kLoadTimerId);
+    else
+        CAreaPage::timerEvent(event);
+}
+
+void CQuickLinks::OnTimer(unsigned timerId)
+{
+    if (timerId != m_nTimerId)
+        return;
+    m_loadTimer.stop();
+    m_nTimerId = 0;
+    PopulateItemList();
+}
+
+bool CQuickLinks::ListEditable() const { return !m_bLocked && !m_model.OrderListUnreadable(); }
+
+void CQuickLinks::PopulateItemList()
+{
+    m_model.PopulateItemList();
+    if (m_model.OrderListUnreadable()) {
+        // Nothing that the user changes here could be saved without losing the stored list.
+        for (QWidget* control : ContentControls())
+            control->setEnabled(false);
+    }
+    m_list->SetSelectionMark(0);
+    if (m_list->GetSelectionMark() >= 0)
+        SetEditDelete(m_model.LoadButtons(m_list->GetSelectionMark()));
+    UpdateNewButton();
+    m_model.m_bReady = true;
+}
+
+void CQuickLinks::FreeItemList() { m_model.FreeItemList(); }
+
+void CQuickLinks::SetEditDelete(QuickLinkModel::Buttons buttons)
+{
+    m_btnEdit->setEnabled(buttons.edit && ListEditable());
+    m_btnDelete->setEnabled(buttons.remove && ListEditable());
+}
+
+void CQuickLinks::UpdateNewButton()
+{
+    if (ListEditable())
+        m_btnNew->setEnabled(m_model.CanAddItem());
+}
+
+void CQuickLinks::OnLvnItemchangedOutputlist()
+{
+    if (!m_model.m_bReady)
+        return;
+    TRACE("CQuickLinks::OnLvnItemchangedOutputlist");
+    const int row = m_list->GetSelectionMark();
+    if (row >= 0)
+        SetEditDelete(m_model.ItemChangedButtons(row));
+}
+
+void CQuickLinks::MoveSelection(int offset)
+{
+    TRACE("CQuickLinks::OnBnClickedArrowUp()");
+    const int row = m_list->GetSelectionMark();
+    if (row < 0)
+        return;
+    m_model.m_bReady = false;
+    if (m_model.MoveRow(row, row + offset))
+        m_list->SetSelectionMark(row + offset);
+    m_model.m_bReady = true;
+}
+
+void CQuickLinks::OnBnClickedArrowUp() { MoveSelection(-1); }
+
+void CQuickLinks::OnBnClickedArrowDown() { MoveSelection(1); }
+
+void CQuickLinks::OnBnClickedNew()
+{
+    if (!m_model.CanAddItem())
+        return;
+    ClientItem edited;
+    CAddItem editor(nullptr);
+    editor.m_pItem = &edited;
+    if (editor.DoModal() != QDialog::Accepted)
+        return;
+    m_model.AddItem(edited);
+    UpdateNewButton();
+}
+
+void CQuickLinks::OnBnClickedEdit()
+{
+    const int row = m_list->GetSelectionMark();
+    if (row < 0)
+        return;
+    ClientItem edited = m_model.Item(row);
+    CAddItem editor(nullptr);
+    editor.m_pItem = &edited;
+    if (editor.DoModal() == QDialog::Accepted)
+        m_model.ReplaceItem(row, edited);
+}
+
+void CQuickLinks::OnBnClickedDelete()
+{
+    m_model.m_bReady = false;
+    const int row = m_list->GetSelectionMark();
+    if (row >= 0 && m_model.DeleteItem(row)) {
+        m_btnEdit->setEnabled(false);
+        m_btnDelete->setEnabled(false);
+        UpdateNewButton();
+    }
+    m_model.m_bReady = true;
+}
+
+void CQuickLinks::ShowMaximumMessage(int maxQuickLinks)
+{
+    ui::ShowMessageBox(this, res::LoadResString(res::IDS_MAX_QUICKLINKS).replace(QStringLiteral("%d"), QString::number(maxQuickLinks)),
+                       res::LoadResString(res::IDS_CAPTION), QMessageBox::Information, QMessageBox::Ok);
+}
+
+void CQuickLinks::OnOK()
+{
+    TRACE("CQuickLinks::OnOk");
+    const reg::DWORD layoutMode = ql::LayoutMode();
+    if (layoutMode != 0 && layoutMode != 2)
+        return;
+    // One transaction per root: the list and HideGroup are the user's, AllowOnlyAdmin the machine's.
+    reg::Transaction userTransaction(reg::Root::CurrentUser);
+    std::optional<reg::Transaction> machineTransaction;
+    if (platform::IsUserAnAdmin())
+        machineTransaction.emplace(reg::Root::LocalMachine);
+    // Before the first tick the list is not loaded yet: saving it would wipe the stored one.
+    if (IsLoaded())
+        m_model.SaveItemList();
+    SaveSharedBoxes(ql::ResolveClientKeys(layoutMode, settings::IsManagedMode()).dataKey);
+    userTransaction.commit();
+    if (machineTransaction)
+        machineTransaction->commit();
+    FreeItemList();
+}
+
+void CQuickLinks::OnCancel()
+{
+    TRACE("CQuickLinks::OnCancel");
+    FreeItemList();
+}
+
+bool CQuickLinks::OnSetActive()
+{
+    m_list->setFocus();
+    return CAreaPage::OnSetActive();
 }

@@ -1,21 +1,68 @@
 #pragma once
-// The Quick Links page: which of the client's items appear as Quick Links, in which order.
+// The Quick Links page: which of the client's items appear as Quick Links, in which order, and
+// the user's own links. The rules live in QuickLinkModel; the page binds the controls to it.
 
 #include "app/AreaPage.h"
+#include "quicklinks/QuickLinkModel.h"
 
+#include <QBasicTimer>
+
+class CCheckListCtrl;
+class CIconButton;
 class QLabel;
+class QPushButton;
 
 class CQuickLinks : public CAreaPage {
     Q_OBJECT
 public:
     CQuickLinks();
+    ~CQuickLinks() override;
 
     bool OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    bool OnSetActive() override;
+
+    void OnTimer(unsigned timerId);
+    void OnBnClickedArrowUp();
+    void OnBnClickedArrowDown();
+    void OnBnClickedNew();
+    void OnBnClickedEdit();
+    void OnBnClickedDelete();
+    void OnLvnItemchangedOutputlist();
+
+    QuickLinkModel& Model() { return m_model; }
+    CCheckListCtrl* List() const { return m_list; }
+    bool IsLoaded() const { return m_nTimerId == 0; }
 
 protected:
     void BuildContent(QVBoxLayout* layout) override;
+    QString ChooseDataKey() const override;
+    bool PageLocks() const override;
+    QList<QWidget*> ContentControls() const override;
+    void ApplyPolicy() override;
+    void LoadContent() override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
-    int m_nMaxQuickLinks = 7;
+    void PopulateItemList();
+    void FreeItemList();
+    void MoveSelection(int offset);
+    void SetEditDelete(QuickLinkModel::Buttons buttons);
+    void UpdateNewButton();
+    bool ListEditable() const;
+    void ShowMaximumMessage(int maxQuickLinks);
+
+    QuickLinkModel m_model;
+    CIconButton* m_btnArrowUp = nullptr;
+    CIconButton* m_btnArrowDown = nullptr;
+    CCheckListCtrl* m_list = nullptr;
+    int m_nColumns = 0;
+    unsigned m_nTimerId = 0;
+    QPushButton* m_btnEdit = nullptr;
+    QPushButton* m_btnDelete = nullptr;
+    QPushButton* m_btnNew = nullptr;
     QLabel* m_intro = nullptr;
+    QLabel* m_listLabel = nullptr;
+    QBasicTimer m_loadTimer;
 };

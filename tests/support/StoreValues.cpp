@@ -37,12 +37,14 @@ void PutKey(HKEY root, const QString& path)
 std::optional<QByteArray> ReadBytes(HKEY root, const QString& path, const QString& name)
 {
     Key key;
-    QByteArray bytes(64, '\0');
-    DWORD size = DWORD(bytes.size());
+    DWORD size = 0;
     if (RegOpenKeyEx(root, path, KEY_READ, key.put()) != ERROR_SUCCESS ||
-        RegQueryValueEx(key, name, nullptr, reinterpret_cast<BYTE*>(bytes.data()), &size) != ERROR_SUCCESS)
+        RegQueryValueEx(key, name, nullptr, nullptr, &size) != ERROR_SUCCESS)
         return std::nullopt;
-    return bytes.left(int(size));
+    QByteArray bytes(qsizetype(size), '\0');
+    if (RegQueryValueEx(key, name, nullptr, reinterpret_cast<BYTE*>(bytes.data()), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return bytes.left(qsizetype(size));
 }
 
 std::optional<DWORD> ReadDword(HKEY root, const QString& path, const QString& name)

@@ -14,6 +14,6 @@ void PutDword(reg::HKEY root, const QString& path, const QString& name, reg::DWO
 void PutString(reg::HKEY root, const QString& path, const QString& name, const QString& text);
 void PutKey(reg::HKEY root, const QString& path);
 
-// The stored bytes of a small value, or nothing when the key or value is missing.
+// The stored bytes of a value, or nothing when the key or value is missing.
 std::optional<QByteArray> ReadBytes(reg::HKEY root, const QString& path, const QString& name);
 std::optional<reg::DWORD> ReadDword(reg::HKEY root, const QString& path, const QString& name);

@@ -1,0 +1,155 @@
+#include "quicklinks/AddItem.h"
+
+#include "app/Controls.h"
+#include "app/Modal.h"
+#include "app/StringTable.h"
+#include "quicklinks/ClientItem.h"
+#include "quicklinks/FilePath.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr unsigned kTemplate = res::IDD_ADDITEM;
+enum : int {
+    IDC_NAME_LABEL = -1,
+    IDC_FILEURL_LABEL = -2,
+    IDC_NAME = 1009,
+    IDC_FILEURL = 1015,
+    IDC_BROWSE = 1016,
+    IDC_PROMPT = 1021,
+    IDC_HINT = 1053,
+};
+constexpr int kMaxName = 32;
+constexpr int kMaxFileUrl = 260;
+constexpr int kWidth = 360;
+
+QLabel* MakeText(int controlId)
+{
+    auto* label = new QLabel(res::LoadDialogText(kTemplate, controlId));
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    ui::BindControl(label, controlId);
+    return label;
+}
+
+// A box named after its label, which passes the label's mnemonic on to it.
+QLineEdit* MakeBox(int controlId, int labelId, int maxLength, QLabel*& label)
+{
+    label = new QLabel(res::LoadDialogText(kTemplate, labelId));
+    ui::BindControl(label, labelId, label->text());
+    auto* box = new QLineEdit;
+    box->setMaxLength(maxLength);
+    ui::BindControl(box, controlId, label->text());
+    label->setBuddy(box);
+    return box;
+}
+
+QPushButton* MakeButton(int controlId)
+{
+    auto* button = new QPushButton(res::LoadDialogText(kTemplate, controlId));
+    ui::BindControl(button, controlId, button->text());
+    return button;
+}
+
+} // namespace
+
+CAddItem::CAddItem(QWidget* parent) : QDialog(parent)
+{
+    auto* layout = new QVBoxLayout(this);
+    m_prompt = MakeText(IDC_PROMPT);
+    layout->addWidget(m_prompt);
+    layout->addSpacing(6);
+
+    QLabel* nameLabel = nullptr;
+    QLabel* fileUrlLabel = nullptr;
+    m_editName = MakeBox(IDC_NAME, IDC_NAME_LABEL, kMaxName, nameLabel);
+    m_editFileUrl = MakeBox(IDC_FILEURL, IDC_FILEURL_LABEL, kMaxFileUrl, fileUrlLabel);
+    auto* browse = MakeButton(IDC_BROWSE);
+    auto* fields = new QGridLayout;
+    layout->addLayout(fields);
+    fields->addWidget(nameLabel, 0, 0);
+    fields->addWidget(m_editName, 0, 1, 1, 2);
+    fields->addWidget(fileUrlLabel, 1, 0);
+    fields->addWidget(m_editFileUrl, 1, 1);
+    fields->addWidget(browse, 1, 2);
+    fields->addWidget(MakeText(IDC_HINT), 2, 0, 1, 3);
+    fields->setColumnStretch(1, 1);
+    layout->addStretch();
+    layout->addSpacing(6);
+
+    auto* buttons = new QHBoxLayout;
+    layout->addLayout(buttons);
+    buttons->addStretch();
+    m_btnOk = MakeButton(res::IDOK);
+    m_btnOk->setDefault(true);
+    auto* cancel = MakeButton(res::IDCANCEL);
+    buttons->addWidget(m_btnOk);
+    buttons->addWidget(cancel);
+
+    connect(m_editName, &QLineEdit::textChanged, this, &CAddItem::OnEnChangeEdit);
+    connect(m_editFileUrl, &QLineEdit::textChanged, this, &CAddItem::OnEnChangeEdit);
+    connect(browse, &QPushButton::clicked, this, &CAddItem::OnBnClickedBrowse);
+    connect(m_btnOk, &QPushButton::clicked, this, &CAddItem::OnOK);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    // The wrapped texts decide the height at the usual width.
+    resize(kWidth, qMax(sizeHint().height(), heightForWidth(kWidth)));
+}
+
+int CAddItem::DoModal()
+{
+    OnInitDialog();
+    return ui::ExecModal(*this);
+}
+
+void CAddItem::OnInitDialog()
+{
+    // The template has no title: the record says whether it is a new Quick Link.
+    if (m_pItem->MenuString.isEmpty()) {
+        setWindowTitle(res::LoadResString(res::IDS_NEW));
+    } else {
+        setWindowTitle(res::LoadResString(res::IDS_EDIT));
+        m_prompt->setText(res::LoadResString(res::IDS_QUICKLINK_EDIT_PROMPT));
+    }
+    m_editFileUrl->setText(m_pItem->ExecInterface);
+    // The limit is for typing: a longer stored name is shown whole, not cut.
+    m_editName->setMaxLength(qMax(kMaxName, int(m_pItem->MenuString.size())));
+    m_editName->setText(m_pItem->MenuString);
+    OnEnChangeEdit();
+}
+
+void CAddItem::OnEnChangeEdit()
+{
+    m_btnOk->setEnabled(!m_editFileUrl->text().isEmpty() && !m_editName->text().isEmpty());
+}
+
+void CAddItem::OnOK()
+{
+    if (m_editFileUrl->text().isEmpty() || m_editName->text().isEmpty())
+        return;
+    m_pItem->ExecInterface = ql::CutItemText(m_editFileUrl->text());
+    m_pItem->MenuString = ql::CutItemText(m_editName->text());
+    accept();
+}
+
+void CAddItem::OnBnClickedBrowse()
+{
+    const QString start = ql::CheckFilePath(m_editFileUrl->text());
+    QFileDialog dialog(this, res::LoadResString(res::IDS_EDIT), ql::ProgramFilesFolder());
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // An absolute start name also opens the dialog in its folder.
+    if (!start.isEmpty())
+        dialog.selectFile(start);
+    if (ui::ExecModal(dialog) != QDialog::Accepted)
+        return;
+    const QString picked = dialog.selectedFiles().value(0);
+    if (!picked.isEmpty() && QFileInfo::exists(picked))
+        m_editFileUrl->setText(QStringLiteral("\"%1\"").arg(picked));
+}

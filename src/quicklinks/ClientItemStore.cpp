@@ -1,0 +1,235 @@
+#include "quicklinks/ClientItemStore.h"
+
+#include "app/ProcessState.h"
+#include "app/Settings.h"
+#include "platform/Trace.h"
+#include "platform/UserRights.h"
+#include "quicklinks/OrderList.h"
+#include "registry/RegValues.h"
+#include "registry/Transaction.h"
+
+#include <optional>
+
+namespace ql {
+
+using namespace reg;
+
+namespace {
+
+const QString kClientPath = QStringLiteral("Software\\Orvane\\TALVEN\\Client");
+const QString kSecondClientPath = QStringLiteral("Software\\Orvane\\TALVEN\\Client.2");
+const QString kResourceCenterKey = QStringLiteral("Software\\Orvane\\TALVEN\\Data\\ResourceCenter");
+const QString kDefaultValue;
+
+constexpr DWORD kUserDefinedCategory = 9;
+
+HKEY RootOf(Root root) { return root == Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+QString ReadText(HKEY key, const QString& name)
+{
+    QString text;
+    return QueryString(key, name, kTextBufferUnits, &text) == ERROR_SUCCESS ? text : QString();
+}
+
+DWORD ReadDword(HKEY key, const QString& name)
+{
+    DWORD value = 0;
+    return QueryDword(key, name, &value) == ERROR_SUCCESS ? value : 0;
+}
+
+// The order list as stored; nullopt when a stored value cannot be read as the list.
+std::optional<QString> ReadOrderList(HKEY orderKey)
+{
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    const LSTATUS status = RegQueryValueEx(orderKey, kDefaultValue, &type, nullptr, &size);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return QString();
+    if (status != ERROR_SUCCESS || type != REG_SZ || size > 2 * kTextBufferUnits)
+        return std::nullopt;
+    QString list;
+    if (QueryString(orderKey, kDefaultValue, kTextBufferUnits, &list) != ERROR_SUCCESS)
+        return std::nullopt;
+    return list;
+}
+
+// Every order-id value name the list format allows, "0000" to "9999" and "C0000" to "C9999".
+const QStringList& AllOrderValueNames()
+{
+    static const QStringList names = [] {
+        QStringList all;
+        all.reserve(20000);
+        for (int n = 0; n <= 9999; ++n) {
+            all.append(FourDigits(n));
+            all.append(QLatin1Char('C') + FourDigits(n));
+        }
+        return all;
+    }();
+    return names;
+}
+
+QString CategoryCode(DWORD category)
+{
+    return category == kUserDefinedCategory ? QStringLiteral("FFFF") : FourDigits(int(category));
+}
+
+void WriteUserDefinedItem(const ClientItem& item)
+{
+    Key key;
+    if (RegCreateKeyEx(HKEY_CURRENT_USER, item.KeyPath, KEY_READ | KEY_WRITE, key.put()) != ERROR_SUCCESS)
+        return;
+    SetString(key, QStringLiteral("ExecInterface"), item.ExecInterface);
+    SetString(key, QStringLiteral("MenuString"), item.MenuString);
+    // The client watches this event name; a user's item has none, stored as no data at all.
+    RegSetValueEx(key, QStringLiteral("EventForStatusChange"), REG_SZ, nullptr, 0);
+    SetDword(key, QStringLiteral("ExecInterfaceType"), item.ExecInterfaceType);
+    SetDword(key, QStringLiteral("MenuType"), 0);
+    SetDword(key, QStringLiteral("Capability"), 0);
+    SetDword(key, QStringLiteral("Category"), kUserDefinedCategory);
+    SetDword(key, QStringLiteral("Dependency"), 0);
+}
+
+} // namespace
+
+DWORD LayoutMode() { return settings::GetXmlControl(QStringLiteral("QuickLink")); }
+
+ClientKeys ResolveClientKeys(DWORD layoutMode, bool managed)
+{
+    const bool second = layoutMode != 0 && !managed;
+    ClientKeys keys;
+    keys.clientPath = second ? kSecondClientPath : kClientPath;
+    keys.userDefinedKey = keys.clientPath + QStringLiteral("\\UserDefined");
+    if (managed)
+        keys.dataKey = settings::PolicyDataKey(settings::Area::QuickLinks);
+    else if (layoutMode != 0)
+        keys.dataKey = settings::SecondLayoutDataKey(settings::Area::QuickLinks);
+    else
+        keys.dataKey = settings::UserDataKey(settings::Area::QuickLinks);
+    keys.orderKey = keys.dataKey + QStringLiteral("\\Order");
+    keys.orderRoot = managed ? Root::LocalMachine : Root::CurrentUser;
+    return keys;
+}
+
+ClientKeys CurrentClientKeys() { return ResolveClientKeys(LayoutMode(), settings::IsManagedMode()); }
+
+int MaxQuickLinks()
+{
+    const DWORD resourceCenter = settings::GetXmlControl(QStringLiteral("ResourceCenter"));
+    if (resourceCenter == 1)
+        return 15;
+    const QString key = resourceCenter == 0 ? kResourceCenterKey : kResourceCenterKey + QStringLiteral(".2");
+    return settings::GetHideGroup(key) != 0 ? 15 : 7;
+}
+
+int GetMaxUserDefinedNumber(DWORD layoutMode)
+{
+    const ClientKeys keys = ResolveClientKeys(layoutMode, settings::IsManagedMode());
+    Key key;
+    if (RegCreateKeyEx(HKEY_CURRENT_USER, keys.userDefinedKey, KEY_READ | KEY_WRITE, key.put()) != ERROR_SUCCESS)
+        return 0;
+    int highest = 0;
+    QString name;
+    for (DWORD index = 0; RegEnumKeyEx(key, index, &name) == ERROR_SUCCESS; ++index)
+        highest = std::max(highest, LeadingNumber(name.left(kTextBufferUnits - 1)));
+    return highest;
+}
+
+ItemListLoad LoadItemList(int maxQuickLinks)
+{
+    ItemListLoad load;
+    const DWORD layoutMode = LayoutMode();
+    const ClientKeys keys = ResolveClientKeys(layoutMode, settings::IsManagedMode());
+    Key order;
+    if (RegOpenKeyEx(RootOf(keys.orderRoot), keys.orderKey, KEY_READ, order.put()) != ERROR_SUCCESS)
+        return load;
+    const std::optional<QString> list = ReadOrderList(order);
+    if (!list) {
+        load.orderListUnreadable = true;
+        return load;
+    }
+
+    bool notShown = false;
+    int taken = 0;
+    for (const QString& orderId : ParseOrderList(*list)) {
+        if (orderId == kNotShownMarker) {
+            notShown = true;
+            TRACE("PopulateItemList : -------------");
+            continue;
+        }
+        QString keyName;
+        if (QueryString(order, orderId, kTextBufferUnits, &keyName) != ERROR_SUCCESS)
+            continue;
+        const QString keyPath = keys.clientPath + QLatin1Char('\\') + keyName;
+        Key itemKey;
+        if (RegOpenKeyEx(HKEY_CURRENT_USER, keyPath, KEY_READ, itemKey.put()) != ERROR_SUCCESS)
+            continue;
+
+        if (++taken > maxQuickLinks)
+            notShown = true;
+        ListEntry entry;
+        entry.item.MenuString = ReadText(itemKey, QStringLiteral("MenuString"));
+        entry.item.ExecInterface = ReadText(itemKey, QStringLiteral("ExecInterface"));
+        entry.item.KeyPath = CutItemText(keyPath);
+        entry.item.KeyName = keyName;
+        entry.item.OrderId = orderId;
+        entry.item.Category = ReadDword(itemKey, QStringLiteral("Category"));
+        entry.item.ExecInterfaceType = ReadDword(itemKey, QStringLiteral("ExecInterfaceType"));
+        if (notShown) {
+            entry.state = ui::kUnchecked;
+        } else {
+            ++load.checked;
+            entry.state = layoutMode == 0 || IsUserDefined(entry.item) ? ui::kChecked : ui::kFixedChecked;
+        }
+        load.maxOrderId = std::max(load.maxOrderId, LeadingNumber(orderId));
+        TRACE("PopulateItemList : %s : %s %s", qUtf8Printable(orderId),
+              qUtf8Printable(entry.item.MenuString), notShown ? "Not shown" : "");
+        load.entries.append(entry);
+    }
+    return load;
+}
+
+void SaveItemList(const QList<ListEntry>& entries)
+{
+    const bool managed = settings::IsManagedMode();
+    const ClientKeys keys = ResolveClientKeys(LayoutMode(), managed);
+    const HKEY root = RootOf(keys.orderRoot);
+    // Everything the save can write is the user's: in managed mode the order data belongs to the
+    // policy root, which the save opens for reading only.
+    Transaction transaction(Root::CurrentUser);
+
+    if (!managed && !platform::IsElevated()) {
+        RegDeleteTree(HKEY_CURRENT_USER, keys.userDefinedKey);
+        Key userDefined;
+        RegCreateKeyEx(HKEY_CURRENT_USER, keys.userDefinedKey, KEY_ALL_ACCESS, userDefined.put());
+        Key order;
+        if (RegOpenKeyEx(HKEY_CURRENT_USER, keys.orderKey, KEY_READ | KEY_WRITE, order.put()) == ERROR_SUCCESS)
+            RegDeleteValues(order, AllOrderValueNames());
+    }
+
+    const REGSAM access = managed ? KEY_READ : KEY_READ | KEY_WRITE;
+    Key order;
+    const bool orderOpen = RegOpenKeyEx(root, keys.orderKey, access, order.put()) == ERROR_SUCCESS;
+    QStringList shown;
+    QStringList hidden;
+    for (const ListEntry& entry : entries) {
+        (entry.state == ui::kUnchecked ? hidden : shown).append(entry.item.OrderId);
+        if (orderOpen) {
+            SetString(order, entry.item.OrderId, entry.item.KeyName);
+            SetString(order, QLatin1Char('C') + entry.item.OrderId, CategoryCode(entry.item.Category));
+        }
+        if (IsUserDefined(entry.item))
+            WriteUserDefinedItem(entry.item);
+    }
+    if (orderOpen)
+        SetString(order, kDefaultValue, FormatOrderList(shown, hidden));
+
+    Key data;
+    if (RegOpenKeyEx(root, keys.dataKey, access, data.put()) == ERROR_SUCCESS)
+        SetDword(data, QStringLiteral("Customized"), 1);
+    order.reset();
+    data.reset();
+    transaction.commit();
+    app::SetSettingsWritten(1);
+}
+
+} // namespace ql

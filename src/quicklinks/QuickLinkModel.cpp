@@ -1,0 +1,239 @@
+#include "quicklinks/QuickLinkModel.h"
+
+#include "app/Settings.h"
+#include "app/StringTable.h"
+#include "platform/UserRights.h"
+#include "quicklinks/OrderList.h"
+
+namespace {
+
+constexpr std::uint32_t kEditedExecInterfaceType = 4;
+// Ids are four digits and 9999 is the marker.
+constexpr int kHighestOrderId = 9998;
+constexpr int kHighestUserNumber = 9999;
+
+} // namespace
+
+QuickLinkModel::QuickLinkModel(int maxQuickLinks, int maxUserDefined, QObject* parent)
+    : QAbstractTableModel(parent), m_nMaxQuickLinks(maxQuickLinks), m_nMaxUserDefined(maxUserDefined)
+{
+}
+
+int QuickLinkModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int QuickLinkModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 2; }
+
+QVariant QuickLinkModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    const ql::ListEntry& row = m_rows.at(index.row());
+    if (index.column() == 0 && role == ui::StateImageRole)
+        return int(row.state);
+    if (index.column() == 1 && (role == Qt::DisplayRole || role == Qt::ToolTipRole))
+        return row.item.MenuString;
+    if (index.column() == 0 && role == Qt::AccessibleDescriptionRole)
+        return row.state == ui::kUnchecked ? QStringLiteral("unchecked") : QStringLiteral("checked");
+    return {};
+}
+
+QVariant QuickLinkModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    return section == 1 ? res::LoadResString(res::IDS_ITEM) : QString();
+}
+
+Qt::ItemFlags QuickLinkModel::flags(const QModelIndex& index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+bool QuickLinkModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || index.row() >= m_rows.size() || role != ui::StateImageRole)
+        return false;
+    const auto requested = ui::StateImage(value.toInt());
+    if (requested == m_rows.at(index.row()).state)
+        return true;
+    if (!OnItemChanging(index.row(), requested))
+        return false;
+    SetState(index.row(), requested);
+    return true;
+}
+
+void QuickLinkModel::SetState(int row, ui::StateImage state)
+{
+    m_rows[row].state = state;
+    const QModelIndex changed = index(row, 0);
+    Q_EMIT dataChanged(changed, changed, {ui::StateImageRole, Qt::AccessibleDescriptionRole});
+    Q_EMIT itemChanged(row);
+}
+
+bool QuickLinkModel::OnItemChanging(int row, ui::StateImage requested)
+{
+    if (!m_bReady)
+        return true;
+    if (!ql::IsUserDefined(Item(row)) && ql::LayoutMode() != 0
+        && (requested == ui::kUnchecked || requested == ui::kChecked))
+        return false;
+    switch (requested) {
+    case ui::kChecked:
+        if (m_nChecked >= m_nMaxQuickLinks) {
+            if (onMaximumReached)
+                onMaximumReached(m_nMaxQuickLinks);
+            return false;
+        }
+        ++m_nChecked;
+        return true;
+    case ui::kUnchecked:
+        // At least one Quick Link stays.
+        if (m_nChecked <= 1)
+            return false;
+        --m_nChecked;
+        return true;
+    case ui::kFixedChecked:
+        // A click steps a checked box on to the fixed image: it means uncheck.
+        setData(index(row, 0), ui::kUnchecked, ui::StateImageRole);
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool QuickLinkModel::MayEditUserItems() const
+{
+    return !settings::IsManagedMode() && !platform::IsElevated() && ql::LayoutMode() != 1;
+}
+
+QuickLinkModel::Buttons QuickLinkModel::LoadButtons(int row) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return {};
+    const bool enable = ql::IsUserDefined(Item(row)) && MayEditUserItems() && m_nChecked >= 2;
+    return {enable, enable};
+}
+
+QuickLinkModel::Buttons QuickLinkModel::ItemChangedButtons(int row) const
+{
+    if (row < 0 || row >= m_rows.size() || !ql::IsUserDefined(Item(row)) || !MayEditUserItems())
+        return {};
+    return {true, State(row) == ui::kUnchecked || m_nChecked >= 2};
+}
+
+void QuickLinkModel::PopulateItemList()
+{
+    FreeItemList();
+    m_nChecked = 0;
+    m_bReady = false;
+    ql::ItemListLoad load = ql::LoadItemList(m_nMaxQuickLinks);
+    m_bOrderListUnreadable = load.orderListUnreadable;
+    if (load.entries.isEmpty())
+        return;
+    beginInsertRows({}, 0, int(load.entries.size()) - 1);
+    m_rows = std::move(load.entries);
+    m_nChecked = load.checked;
+    m_nMaxOrderId = std::max(m_nMaxOrderId, load.maxOrderId);
+    endInsertRows();
+}
+
+void QuickLinkModel::FreeItemList()
+{
+    if (m_rows.isEmpty())
+        return;
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+void QuickLinkModel::SaveItemList() const
+{
+    if (!m_bOrderListUnreadable)
+        ql::SaveItemList(m_rows);
+}
+
+bool QuickLinkModel::MoveRow(int from, int to)
+{
+    if (from < 0 || from >= m_rows.size() || to < 0 || to >= m_rows.size() || from == to)
+        return false;
+    beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
+    m_rows.move(from, to);
+    endMoveRows();
+    return true;
+}
+
+int QuickLinkModel::AddItem(const ClientItem& edited)
+{
+    ql::ListEntry entry;
+    entry.item = edited;
+    if (m_nChecked < m_nMaxQuickLinks) {
+        entry.state = ui::kChecked;
+        ++m_nChecked;
+    }
+    const ql::ClientKeys keys = ql::CurrentClientKeys();
+    entry.item.KeyName = QStringLiteral("UserDefined\\") + ql::FourDigits(++m_nMaxUserDefined);
+    entry.item.KeyPath = keys.clientPath + QLatin1Char('\\') + entry.item.KeyName;
+    entry.item.OrderId = ql::FourDigits(++m_nMaxOrderId);
+    entry.item.ExecInterfaceType = kEditedExecInterfaceType;
+    const int row = int(m_rows.size());
+    beginInsertRows({}, row, row);
+    m_rows.append(entry);
+    endInsertRows();
+    return row;
+}
+
+void QuickLinkModel::ReplaceItem(int row, const ClientItem& edited)
+{
+    if (row < 0 || row >= m_rows.size())
+        return;
+    m_rows[row].item = edited;
+    m_rows[row].item.ExecInterfaceType = kEditedExecInterfaceType;
+    Q_EMIT dataChanged(index(row, 1), index(row, 1), {Qt::DisplayRole, Qt::ToolTipRole});
+}
+
+int QuickLinkModel::UserDefinedNumber(const ClientItem& item, const QString& userDefinedKey) const
+{
+    return ql::LeadingNumber(item.KeyPath.mid(userDefinedKey.size() + 1));
+}
+
+bool QuickLinkModel::DeleteItem(int row)
+{
+    if (row < 0 || row >= m_rows.size())
+        return false;
+    const QString userDefinedKey = ql::CurrentClientKeys().userDefinedKey;
+    const int number = UserDefinedNumber(Item(row), userDefinedKey);
+    const int orderId = ql::LeadingNumber(Item(row).OrderId);
+    if (State(row) == ui::kChecked) {
+        if (m_nChecked <= 1)
+            return false;
+        --m_nChecked;
+    }
+    --m_nMaxUserDefined;
+    --m_nMaxOrderId;
+    for (ql::ListEntry& entry : m_rows) {
+        ClientItem& item = entry.item;
+        if (ql::IsUserDefined(item)) {
+            const int other = UserDefinedNumber(item, userDefinedKey);
+            if (other > number) {
+                item.KeyName = QStringLiteral("UserDefined\\") + ql::FourDigits(other - 1);
+                item.KeyPath = userDefinedKey + QLatin1Char('\\') + ql::FourDigits(other - 1);
+            }
+        }
+        const int id = ql::LeadingNumber(item.OrderId);
+        if (id > orderId)
+            item.OrderId = ql::FourDigits(id - 1);
+    }
+    beginRemoveRows({}, row, row);
+    m_rows.removeAt(row);
+    endRemoveRows();
+    return true;
+}
+
+bool QuickLinkModel::CanAddItem() const
+{
+    return m_rows.size() < ql::kMaxOrderedItems && m_nMaxOrderId < kHighestOrderId
+        && m_nMaxUserDefined < kHighestUserNumber;
+}
