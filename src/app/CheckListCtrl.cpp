@@ -46,9 +46,15 @@ public:
         box.state = (option.state & QStyle::State_Enabled) | QStyle::State_On;
         if (image == ui::kUnchecked)
             box.state = (box.state & ~QStyle::State_On) | QStyle::State_Off;
-        if (image == ui::kFixedChecked)
+        painter->save();
+        if (image == ui::kFixedChecked) {
+            // Greyed: not every style draws a disabled indicator visibly differently.
             box.state &= ~QStyle::State_Enabled;
+            box.palette.setCurrentColorGroup(QPalette::Disabled);
+            painter->setOpacity(0.45);
+        }
         style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, painter, widget);
+        painter->restore();
     }
 };
 
