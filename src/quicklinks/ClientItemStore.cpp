@@ -8,6 +8,7 @@
 #include "registry/RegValues.h"
 #include "registry/Transaction.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace ql {
@@ -53,18 +54,24 @@ std::optional<QString> ReadOrderList(HKEY orderKey)
     return list;
 }
 
-// Every order-id value name the list format allows, "0000" to "9999" and "C0000" to "C9999".
-const QStringList& AllOrderValueNames()
+// An order-id value: "0000" to "9999" or "C0000" to "C9999", names compared without case.
+bool IsOrderValueName(QStringView name)
 {
-    static const QStringList names = [] {
-        QStringList all;
-        all.reserve(20000);
-        for (int n = 0; n <= 9999; ++n) {
-            all.append(FourDigits(n));
-            all.append(QLatin1Char('C') + FourDigits(n));
-        }
-        return all;
-    }();
+    if (name.size() == 5 && (name.front() == u'C' || name.front() == u'c'))
+        name = name.mid(1);
+    return name.size() == 4 && std::all_of(name.begin(), name.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// The order-id values the key holds: deleting just these has the effect of deleting all 20,000
+// possible names, without asking the store for each of them.
+QStringList StoredOrderValueNames(HKEY order)
+{
+    QStringList names;
+    QString name;
+    for (DWORD index = 0; RegEnumValue(order, index, &name, nullptr, nullptr) == ERROR_SUCCESS; ++index) {
+        if (IsOrderValueName(name))
+            names.append(name);
+    }
     return names;
 }
 
@@ -73,10 +80,23 @@ QString CategoryCode(DWORD category)
     return category == kUserDefinedCategory ? QStringLiteral("FFFF") : FourDigits(int(category));
 }
 
-void WriteUserDefinedItem(const ClientItem& item)
+// Items below the layout's user-defined key are made from an open handle of it, which spares
+// the store a walk down the whole path for each of them.
+void WriteUserDefinedItem(const ClientItem& item, const QString& userDefinedKey, Key* userDefined)
 {
+    const QString prefix = userDefinedKey + QLatin1Char('\\');
+    HKEY parent = HKEY_CURRENT_USER;
+    QString path = item.KeyPath;
+    if (path.startsWith(prefix, Qt::CaseInsensitive)) {
+        if (!*userDefined)
+            RegCreateKeyEx(HKEY_CURRENT_USER, userDefinedKey, KEY_READ | KEY_WRITE, userDefined->put());
+        if (*userDefined) {
+            parent = *userDefined;
+            path = path.mid(prefix.size());
+        }
+    }
     Key key;
-    if (RegCreateKeyEx(HKEY_CURRENT_USER, item.KeyPath, KEY_READ | KEY_WRITE, key.put()) != ERROR_SUCCESS)
+    if (RegCreateKeyEx(parent, path, KEY_READ | KEY_WRITE, key.put()) != ERROR_SUCCESS)
         return;
     SetString(key, QStringLiteral("ExecInterface"), item.ExecInterface);
     SetString(key, QStringLiteral("MenuString"), item.MenuString);
@@ -197,18 +217,19 @@ void SaveItemList(const QList<ListEntry>& entries)
     // policy root, which the save opens for reading only.
     Transaction transaction(Root::CurrentUser);
 
-    if (!managed && !platform::IsElevated()) {
-        RegDeleteTree(HKEY_CURRENT_USER, keys.userDefinedKey);
-        Key userDefined;
-        RegCreateKeyEx(HKEY_CURRENT_USER, keys.userDefinedKey, KEY_ALL_ACCESS, userDefined.put());
-        Key order;
-        if (RegOpenKeyEx(HKEY_CURRENT_USER, keys.orderKey, KEY_READ | KEY_WRITE, order.put()) == ERROR_SUCCESS)
-            RegDeleteValues(order, AllOrderValueNames());
-    }
-
+    // Outside managed mode the order key is the user's, opened for writing: the same handle
+    // clears the stale ids and writes the new ones.
     const REGSAM access = managed ? KEY_READ : KEY_READ | KEY_WRITE;
     Key order;
     const bool orderOpen = RegOpenKeyEx(root, keys.orderKey, access, order.put()) == ERROR_SUCCESS;
+    Key userDefined;
+    if (!managed && !platform::IsElevated()) {
+        RegDeleteTree(HKEY_CURRENT_USER, keys.userDefinedKey);
+        RegCreateKeyEx(HKEY_CURRENT_USER, keys.userDefinedKey, KEY_ALL_ACCESS, userDefined.put());
+        if (orderOpen)
+            RegDeleteValues(order, StoredOrderValueNames(order));
+    }
+
     QStringList shown;
     QStringList hidden;
     for (const ListEntry& entry : entries) {
@@ -218,7 +239,7 @@ void SaveItemList(const QList<ListEntry>& entries)
             SetString(order, QLatin1Char('C') + entry.item.OrderId, CategoryCode(entry.item.Category));
         }
         if (IsUserDefined(entry.item))
-            WriteUserDefinedItem(entry.item);
+            WriteUserDefinedItem(entry.item, keys.userDefinedKey, &userDefined);
     }
     if (orderOpen)
         SetString(order, kDefaultValue, FormatOrderList(shown, hidden));
