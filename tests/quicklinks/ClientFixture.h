@@ -3,21 +3,26 @@
 //   order ids 0001-0012: built-in items I1..I12 (I5 without a name), Category = id
 //   0020, 0021: UserDefined\0001 "U1", UserDefined\0002 "U2"
 //   0030: an id without a value; 0031: a value whose item key is missing
+// The second layout's items carry "-2" in their names.
 
 #include "app/Settings.h"
 #include "quicklinks/ClientItemStore.h"
+#include "registry/RegFileWriter.h"
 #include "StoreValues.h"
 
 #include <QString>
+
+#include <optional>
 
 namespace fixture {
 
 inline const QString kClient = QStringLiteral("Software\\Orvane\\TALVEN\\Client");
 inline const QString kClient2 = QStringLiteral("Software\\Orvane\\TALVEN\\Client.2");
-inline const QString kOrder = QStringLiteral("Software\\Orvane\\TALVEN\\Data\\QuickLink\\Order");
-inline const QString kOrder2 = QStringLiteral("Software\\Orvane\\TALVEN\\Data\\QuickLink.2\\Order");
-inline const QString kPolicyOrder =
-    QStringLiteral("Software\\Policies\\Orvane\\TALVEN\\Data\\QuickLink\\Order");
+inline const QString kData = QStringLiteral("Software\\Orvane\\TALVEN\\Data\\QuickLink");
+inline const QString kOrder = kData + QStringLiteral("\\Order");
+inline const QString kOrder2 = kData + QStringLiteral(".2\\Order");
+inline const QString kPolicyData = QStringLiteral("Software\\Policies\\Orvane\\TALVEN\\Data\\QuickLink");
+inline const QString kPolicyOrder = kPolicyData + QStringLiteral("\\Order");
 
 inline void PutItem(const QString& client, const QString& keyName, const QString& name, reg::DWORD category)
 {
@@ -29,25 +34,26 @@ inline void PutItem(const QString& client, const QString& keyName, const QString
     PutDword(reg::HKEY_CURRENT_USER, path, QStringLiteral("ExecInterfaceType"), 1);
 }
 
-// Items in both layouts (layout 2 names carry a "2"), the id values under orderKey, and the list.
-inline void PutClient(const QString& orderList, reg::HKEY orderRoot = reg::HKEY_CURRENT_USER,
-                      const QString& orderKey = kOrder)
+// Items in both layouts; the id values and the list (none when unset) only under orderKey, so
+// that a reader of the wrong layout's key finds nothing.
+inline void PutClient(const std::optional<QString>& orderList, const QString& orderKey = kOrder,
+                      reg::HKEY orderRoot = reg::HKEY_CURRENT_USER)
 {
     for (const QString& client : {kClient, kClient2}) {
         const QString suffix = client == kClient ? QString() : QStringLiteral("-2");
         for (int n = 1; n <= 12; ++n)
-            PutItem(client, QStringLiteral("I%1").arg(n), n == 5 ? QString() : QStringLiteral("I%1%2").arg(n).arg(suffix), n);
+            PutItem(client, QStringLiteral("I%1").arg(n),
+                    n == 5 ? QString() : QStringLiteral("I%1%2").arg(n).arg(suffix), n);
         for (int n = 1; n <= 2; ++n)
             PutItem(client, QStringLiteral("UserDefined\\000%1").arg(n), QStringLiteral("U%1%2").arg(n).arg(suffix), 9);
     }
-    for (const QString& key : {orderKey, orderKey == kOrder ? kOrder2 : orderKey}) {
-        for (int n = 1; n <= 12; ++n)
-            PutString(orderRoot, key, ql::FourDigits(n), QStringLiteral("I%1").arg(n));
-        PutString(orderRoot, key, QStringLiteral("0020"), QStringLiteral("UserDefined\\0001"));
-        PutString(orderRoot, key, QStringLiteral("0021"), QStringLiteral("UserDefined\\0002"));
-        PutString(orderRoot, key, QStringLiteral("0031"), QStringLiteral("Ghost"));
-        PutString(orderRoot, key, QString(), orderList);
-    }
+    for (int n = 1; n <= 12; ++n)
+        PutString(orderRoot, orderKey, ql::FourDigits(n), QStringLiteral("I%1").arg(n));
+    PutString(orderRoot, orderKey, QStringLiteral("0020"), QStringLiteral("UserDefined\\0001"));
+    PutString(orderRoot, orderKey, QStringLiteral("0021"), QStringLiteral("UserDefined\\0002"));
+    PutString(orderRoot, orderKey, QStringLiteral("0031"), QStringLiteral("Ghost"));
+    if (orderList)
+        PutString(orderRoot, orderKey, QString(), *orderList);
 }
 
 inline void SetLayoutMode(reg::DWORD mode)
@@ -62,6 +68,28 @@ inline QString Describe(const QList<ql::ListEntry>& entries)
     for (const ql::ListEntry& entry : entries)
         parts << QStringLiteral("%1:%2:%3").arg(entry.item.OrderId, entry.item.MenuString).arg(int(entry.state));
     return parts.join(QLatin1Char(' '));
+}
+
+// A string value without its terminator, "<none>" when it is missing.
+inline QString ReadText(reg::HKEY root, const QString& path, const QString& name)
+{
+    const std::optional<QByteArray> bytes = ReadBytes(root, path, name);
+    if (!bytes)
+        return QStringLiteral("<none>");
+    QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes->constData()), bytes->size() / 2);
+    if (text.endsWith(QChar(0)))
+        text.chop(1);
+    return text;
+}
+
+// The user's part of the store below a key, as the registry editor would export it.
+inline QString Export(const QString& path)
+{
+    QByteArray file;
+    if (ExportRegFile(reg::Root::CurrentUser, path, &file) != reg::ERROR_SUCCESS)
+        return QStringLiteral("<missing>");
+    QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(file.constData() + 2), (file.size() - 2) / 2);
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 } // namespace fixture

@@ -1,11 +1,9 @@
 #include "app/CheckListCtrl.h"
 #include "app/Controls.h"
 #include "app/CustomizerApp.h"
-#include "app/IconButton.h"
 #include "app/QsCustSheet.h"
 #include "quicklinks/AddItem.h"
 #include "quicklinks/QuickLinksPage.h"
-#include "registry/RegFileWriter.h"
 #include "ClientFixture.h"
 #include "GuiTest.h"
 
@@ -25,6 +23,11 @@ using namespace fixture;
 
 namespace {
 
+enum : int {
+    IDC_OUTPUTLIST = 1002, IDC_ARROWUP = 1004, IDC_ARROWDOWN = 1005, IDC_NEW = 1008, IDC_EDIT = 1009,
+    IDC_DELETE = 1010, IDC_INTRO = 1055, IDC_LIST_LABEL = 1056,
+};
+
 QWidget* Control(QWidget* page, int id)
 {
     QWidget* control = ui::FindControl(page, id);
@@ -40,53 +43,20 @@ void Key(QWidget* widget, Qt::Key key)
     QApplication::sendEvent(widget, &press);
 }
 
-// The user's part of the store below a key, as the registry editor would export it.
-QString Export(const QString& path)
+// "ed" for Edit and Delete, upper case where enabled.
+QString EditDelete(QWidget* page)
 {
-    QByteArray file;
-    if (ExportRegFile(Root::CurrentUser, path, &file) != ERROR_SUCCESS)
-        return QStringLiteral("<missing>");
-    QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(file.constData() + 2), (file.size() - 2) / 2);
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return QString(Control(page, IDC_EDIT)->isEnabled() ? "E" : "e")
+        + (Control(page, IDC_DELETE)->isEnabled() ? "D" : "d");
 }
 
-// Answers the page's questions: the maximum message is counted, the editor is filled and
-// confirmed; the sheet itself runs body.
-class SheetRun {
-public:
-    explicit SheetRun(GuiEnvironment& env) : m_env(env) {}
-
-    void run(std::function<void(CQuickLinks&)> body)
+// The page as after its first tick.
+struct LoadedPage : CQuickLinks {
+    LoadedPage()
     {
-        m_env.setModalHandler([this, body](QDialog& dialog) -> int {
-            if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
-                messages << box->text();
-                return QMessageBox::Ok;
-            }
-            if (auto* editor = qobject_cast<CAddItem*>(&dialog)) {
-                static_cast<QLineEdit*>(ui::FindControl(editor, 1009))->setText(editorName);
-                static_cast<QLineEdit*>(ui::FindControl(editor, 1015))->setText(editorCommand);
-                editor->OnOK();
-                return editor->result();
-            }
-            dialog.show();
-            auto& page = *static_cast<CQuickLinks*>(static_cast<CQsCustSheet&>(dialog).GetPage(0));
-            EXPECT_TRUE(WaitFor([&page] { return page.IsLoaded(); }));
-            body(page);
-            Key(&dialog, Qt::Key_Return);
-            WaitFor([&dialog] { return !dialog.isVisible(); });
-            return dialog.result();
-        });
-        CCustomizerApp app;
-        app.InitInstance();
+        CreatePage();
+        EXPECT_TRUE(WaitFor([this] { return IsLoaded(); }));
     }
-
-    QStringList messages;
-    QString editorName = QStringLiteral("Terminal");
-    QString editorCommand = QStringLiteral("\"/usr/bin/xterm\" -e top");
-
-private:
-    GuiEnvironment& m_env;
 };
 
 // Check beyond the maximum, uncheck, move, New through the editor, keyboard moves and Space,
@@ -96,68 +66,112 @@ TEST(QuickLinksSheet, EditAndSaveThroughTheSheet)
     GuiEnvironment env;
     PutClient("0001 0002 0003 0004 0006 0007 0008 9999 0009 0020");
     PutString(HKEY_CURRENT_USER, kOrder, "0777", "Stale");
-    SheetRun sheet(env);
-    sheet.run([&](CQuickLinks& page) {
+    QStringList messages;
+    env.setModalHandler([&messages](QDialog& dialog) -> int {
+        if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+            messages << box->text();
+            return QMessageBox::Ok;
+        }
+        if (auto* editor = qobject_cast<CAddItem*>(&dialog)) {
+            static_cast<QLineEdit*>(ui::FindControl(editor, 1009))->setText("Terminal");
+            static_cast<QLineEdit*>(ui::FindControl(editor, 1015))->setText("\"/usr/bin/xterm\" -e top");
+            editor->OnOK();
+            return editor->result();
+        }
+        dialog.show();
+        auto& page = *static_cast<CQuickLinks*>(static_cast<CQsCustSheet&>(dialog).GetPage(0));
+        EXPECT_TRUE(WaitFor([&page] { return page.IsLoaded(); }));
         CCheckListCtrl* list = page.List();
-        ASSERT_EQ(list->model()->rowCount(), 9);
+        EXPECT_EQ(list->model()->rowCount(), 9);
         EXPECT_FALSE(list->ToggleCheck(7)) << "an eighth check";
         EXPECT_TRUE(list->ToggleCheck(0));
         list->SetSelectionMark(8);
-        Click(&page, 1004);
+        Click(&page, IDC_ARROWUP);
         EXPECT_EQ(list->GetSelectionMark(), 7);
-        Click(&page, 1008);
+        Click(&page, IDC_NEW);
         list->setFocus();
         list->SetSelectionMark(1);
         Key(list, Qt::Key_Down);
         EXPECT_EQ(list->GetSelectionMark(), 2);
         Key(list, Qt::Key_Space);
+        Key(&dialog, Qt::Key_Return);
+        WaitFor([&dialog] { return !dialog.isVisible(); });
+        return dialog.result();
     });
-    EXPECT_EQ(sheet.messages, QStringList({"A maximum of 7 Quick Links can be selected. Uncheck one of the "
-                                           "current selections and then retry your choice."}));
+    CCustomizerApp app;
+    app.InitInstance();
+    EXPECT_EQ(messages, QStringList({"A maximum of 7 Quick Links can be selected. Uncheck one of the "
+                                     "current selections and then retry your choice."}));
 
     QFile expected(QStringLiteral(QSCUST_TEST_DATA "/quicklinks/after_ok.reg"));
     ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
-    const QString actual = Export("Software\\Orvane\\TALVEN\\Data\\QuickLink") + Export(kClient + "\\UserDefined");
+    const QString actual = Export(kData) + Export(kClient + "\\UserDefined");
     EXPECT_EQ(actual.toStdString(), expected.readAll().toStdString());
 }
+
+// The parts of the user's store that OK may write.
+QStringList Exports()
+{
+    return {Export(kClient), Export(kClient2), Export(kData), Export(kData + ".2")};
+}
+
+// The names of the parts that differ from before, blank-separated.
+QString Changed(const QStringList& before)
+{
+    const char* const names[] = {"Client", "Client.2", "Data", "Data.2"};
+    const QStringList after = Exports();
+    QStringList changed;
+    for (qsizetype i = 0; i < after.size(); ++i) {
+        if (after[i] != before[i])
+            changed << names[i];
+    }
+    return changed.join(' ');
+}
+
+// Only U1 is checked, so Edit and Delete stay off right after the load.
+const char* const kList = "0020 9999 0001 0002";
 
 struct StateCase {
     const char* name;
     std::function<void(GuiEnvironment&)> setUp;
     bool listEnabled, hideEnabled, hideChecked, adminEnabled, adminChecked;
-    // Whether OK changes anything under the user's TALVEN key.
-    bool okWrites;
+    const char* written;
 };
 
 void PrintTo(const StateCase& c, std::ostream* os) { *os << c.name; }
 
-void AdminBoxChecked(const QString& dataKey)
+void SecondLayout(DWORD mode)
 {
-    PutDword(HKEY_LOCAL_MACHINE, dataKey, "AllowOnlyAdmin", 1);
+    SetLayoutMode(mode);
+    PutClient(kList, kOrder2);
 }
 
-const QString kData = QStringLiteral("Software\\Orvane\\TALVEN\\Data\\QuickLink");
+void AdminBoxChecked(const QString& dataKey) { PutDword(HKEY_LOCAL_MACHINE, dataKey, "AllowOnlyAdmin", 1); }
 
 const StateCase kStateCases[] = {
-    {"administrator", [](GuiEnvironment&) {}, true, true, false, true, false, true},
-    {"layout_1_is_read_only", [](GuiEnvironment&) { SetLayoutMode(1); AdminBoxChecked(kData + ".2"); },
-     false, false, false, false, false, false},
-    {"layout_2_writes", [](GuiEnvironment&) { SetLayoutMode(2); }, true, false, false, true, false, true},
-    {"layout_3_is_editable_and_writes_nothing", [](GuiEnvironment&) { SetLayoutMode(3); },
-     true, false, false, true, false, false},
-    {"elevated", [](GuiEnvironment& env) { env.setRights(true, true); }, false, false, false, true, false, true},
+    {"administrator", [](GuiEnvironment&) {}, true, true, false, true, false, "Client Data"},
+    {"resource_center_hidden_allows_15", [](GuiEnvironment&) {
+         PutDword(HKEY_CURRENT_USER, settings::UserDataKey(settings::Area::ResourceCenter), "HideGroup", 1);
+     }, true, true, false, true, false, "Client Data"},
+    {"layout_1_is_read_only", [](GuiEnvironment&) { SecondLayout(1); AdminBoxChecked(kData + ".2"); },
+     false, false, false, false, false, ""},
+    {"layout_2_writes", [](GuiEnvironment&) { SecondLayout(2); }, true, false, false, true, false,
+     "Client.2 Data.2"},
+    {"layout_3_is_editable_and_writes_nothing", [](GuiEnvironment&) { SecondLayout(3); },
+     true, false, false, true, false, ""},
+    {"elevated", [](GuiEnvironment& env) { env.setRights(true, true); }, false, false, false, true, false,
+     "Client Data"},
     {"managed", [](GuiEnvironment&) {
          settings::SetManagedMode(true);
-         PutClient("0001 0020", HKEY_LOCAL_MACHINE, kPolicyOrder);
-     }, false, false, false, false, false, true},
+         PutClient(kList, kPolicyOrder, HKEY_LOCAL_MACHINE);
+     }, false, false, false, false, false, "Client"},
     {"user_with_the_admin_box", [](GuiEnvironment& env) { env.setRights(false, false); AdminBoxChecked(kData); },
-     false, false, false, true, true, true},
-    {"hide_policy_1", [](GuiEnvironment&) {
-         PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "HideQLinks", 1);
-     }, true, false, true, true, false, true},
-    {"unreadable_order_list", [](GuiEnvironment&) {
-         PutValue(HKEY_CURRENT_USER, kOrder, QString(), REG_SZ, QByteArray(600, 'x'));
-     }, false, true, false, true, false, true},
+     false, false, false, true, true, "Client Data"},
+    {"hide_policy_1", [](GuiEnvironment&) { PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "HideQLinks", 1); },
+     true, false, true, true, false, "Client Data"},
+    {"unreadable_order_list_is_kept", [](GuiEnvironment&) {
+         PutValue(HKEY_CURRENT_USER, kOrder, QString(), REG_BINARY, QByteArray("0\0" "0\0" "2\0" "0\0", 8));
+     }, false, true, false, true, false, "Data"},
 };
 
 class PageStateTest : public testing::TestWithParam<StateCase> {};
@@ -166,106 +180,64 @@ TEST_P(PageStateTest, ControlsAndWhatOkWrites)
 {
     const StateCase& c = GetParam();
     GuiEnvironment env;
-    PutClient("0001 0020 0002");
+    PutClient(kList);
     c.setUp(env);
-    const QString before = Export("Software\\Orvane\\TALVEN");
-    CQuickLinks page;
-    page.CreatePage();
-    ASSERT_TRUE(WaitFor([&page] { return page.IsLoaded(); }));
+    const QStringList before = Exports();
+    LoadedPage page;
 
-    for (int id : {1002, 1004, 1005, 1008, 1056})
+    for (int id : {IDC_OUTPUTLIST, IDC_ARROWUP, IDC_ARROWDOWN, IDC_NEW, IDC_LIST_LABEL})
         EXPECT_EQ(Control(&page, id)->isEnabled(), c.listEnabled) << id;
-    EXPECT_TRUE(Control(&page, 1055)->isEnabled());
-    EXPECT_TRUE(static_cast<QLabel*>(Control(&page, 1055))->text().startsWith("Select up to 7 "));
+    EXPECT_EQ(EditDelete(&page), "ed");
+    EXPECT_TRUE(static_cast<QLabel*>(Control(&page, IDC_INTRO))->text().startsWith(
+        QString("Select up to %1 ").arg(ql::MaxQuickLinks())));
     EXPECT_EQ(page.HideBox()->isEnabled(), c.hideEnabled);
     EXPECT_EQ(page.HideBox()->isChecked(), c.hideChecked);
     EXPECT_EQ(page.AdminOnlyBox()->isEnabled(), c.adminEnabled);
     EXPECT_EQ(page.AdminOnlyBox()->isChecked(), c.adminChecked);
-    if (!c.listEnabled) {
-        EXPECT_FALSE(Control(&page, 1009)->isEnabled());
-        EXPECT_FALSE(Control(&page, 1010)->isEnabled());
-    }
 
     page.OnOK();
-    const QString after = Export("Software\\Orvane\\TALVEN");
-    EXPECT_EQ(after != before, c.okWrites);
-    if (c.hideChecked && c.okWrites) {
-        EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kData, "HideGroup"), 1u);
-    }
-    if (QString(c.name) == "unreadable_order_list") {
-        EXPECT_EQ(ReadBytes(HKEY_CURRENT_USER, kOrder, QString())->size(), 600);
-        EXPECT_TRUE(ReadBytes(HKEY_CURRENT_USER, kOrder, "0020").has_value());
-    }
+    EXPECT_EQ(Changed(before), c.written);
 }
 
 INSTANTIATE_TEST_SUITE_P(Situations, PageStateTest, testing::ValuesIn(kStateCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(QuickLinksPage, ButtonsAfterTheLoadAndAfterSelection)
+// Before the first tick the list is empty: Edit and Delete find no row, and saving the empty
+// list would wipe the stored one.
+TEST(QuickLinksPage, BeforeTheLoadNothingIsTouched)
 {
     GuiEnvironment env;
-    PutClient("0020 9999 0001 0021");
+    PutClient(kList);
     CQuickLinks page;
     page.CreatePage();
-    ASSERT_TRUE(WaitFor([&page] { return page.IsLoaded(); }));
-    QWidget* edit = Control(&page, 1009);
-    QWidget* remove = Control(&page, 1010);
-    EXPECT_EQ(page.List()->GetSelectionMark(), 0);
-    EXPECT_FALSE(edit->isEnabled()) << "one checked entry: the load rule disables both";
-    EXPECT_FALSE(remove->isEnabled());
-    page.List()->SetSelectionMark(2);
-    EXPECT_TRUE(edit->isEnabled());
-    EXPECT_TRUE(remove->isEnabled());
-    page.List()->SetSelectionMark(0);
-    EXPECT_TRUE(edit->isEnabled());
-    EXPECT_FALSE(remove->isEnabled()) << "the only checked entry";
-    page.List()->SetSelectionMark(1);
-    EXPECT_FALSE(edit->isEnabled()) << "built-in";
-
-    auto* up = static_cast<CIconButton*>(Control(&page, 1004));
-    auto* down = static_cast<CIconButton*>(Control(&page, 1005));
-    EXPECT_EQ(up->ShownIconId(), 138u);
-    EXPECT_EQ(down->ShownIconId(), 137u);
-}
-
-TEST(QuickLinksPage, EmptyListLeavesEditAndDeleteAlone)
-{
-    GuiEnvironment env;
-    PutClient("");
-    CQuickLinks page;
-    page.CreatePage();
-    ASSERT_TRUE(WaitFor([&page] { return page.IsLoaded(); }));
+    ASSERT_FALSE(page.IsLoaded());
     env.setModalHandler([](QDialog&) -> int { ADD_FAILURE() << "no editor without a row"; return 0; });
-    EXPECT_TRUE(Control(&page, 1009)->isEnabled());
-    Click(&page, 1009);
-    Click(&page, 1010);
-    EXPECT_EQ(page.List()->model()->rowCount(), 0);
+    Click(&page, IDC_EDIT);
+    Click(&page, IDC_DELETE);
+    page.OnOK();
+    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kOrder, QString()), kList);
 }
 
-// Edit replaces the row's name and marks the command as the editor's; Cancel changes nothing.
+// Selecting a user item of two checked ones offers Edit and Delete. Edit replaces the row's name
+// and marks the command as the editor's; Cancel changes nothing.
 TEST(QuickLinksPage, EditThroughTheEditor)
 {
     GuiEnvironment env;
     PutClient("0001 0020");
-    CQuickLinks page;
-    page.CreatePage();
-    ASSERT_TRUE(WaitFor([&page] { return page.IsLoaded(); }));
+    LoadedPage page;
     page.List()->SetSelectionMark(1);
-    int answer = QDialog::Rejected;
-    env.setModalHandler([&answer](QDialog& dialog) -> int {
-        auto& editor = static_cast<CAddItem&>(dialog);
-        EXPECT_EQ(editor.windowTitle(), "Edit");
-        EXPECT_EQ(static_cast<QLineEdit*>(ui::FindControl(&editor, 1009))->text(), "U1");
-        static_cast<QLineEdit*>(ui::FindControl(&editor, 1009))->setText("Renamed");
-        if (answer == QDialog::Accepted)
-            editor.OnOK();
-        return answer;
-    });
-    Click(&page, 1009);
-    EXPECT_EQ(page.Model().Item(1).MenuString, "U1");
-    EXPECT_EQ(page.Model().Item(1).ExecInterfaceType, 1u);
-    answer = QDialog::Accepted;
-    Click(&page, 1009);
+    EXPECT_EQ(EditDelete(&page), "ED");
+    for (int answer : {QDialog::Rejected, QDialog::Accepted}) {
+        env.setModalHandler([answer](QDialog& dialog) -> int {
+            auto& editor = static_cast<CAddItem&>(dialog);
+            EXPECT_EQ(static_cast<QLineEdit*>(ui::FindControl(&editor, 1009))->text(), "U1");
+            static_cast<QLineEdit*>(ui::FindControl(&editor, 1009))->setText("Renamed");
+            if (answer == QDialog::Accepted)
+                editor.OnOK();
+            return answer;
+        });
+        Click(&page, IDC_EDIT);
+    }
     EXPECT_EQ(page.List()->model()->index(1, 1).data().toString(), "Renamed");
     EXPECT_EQ(page.Model().Item(1).ExecInterfaceType, 4u);
     EXPECT_EQ(page.Model().Item(1).KeyName, "UserDefined\\0001");
