@@ -164,7 +164,7 @@ ItemListLoad LoadItemList(int maxQuickLinks)
         return load;
     const std::optional<QString> list = ReadOrderList(order);
     if (!list) {
-        load.orderListUnreadable = true;
+        load.keepStoredList = true;
         return load;
     }
 
@@ -205,6 +205,7 @@ ItemListLoad LoadItemList(int maxQuickLinks)
               qUtf8Printable(entry.item.MenuString), notShown ? "Not shown" : "");
         load.entries.append(entry);
     }
+    load.keepStoredList = load.entries.size() > kMaxOrderedItems;
     return load;
 }
 

@@ -40,9 +40,10 @@ struct ItemListLoad {
     QList<ListEntry> entries;
     int checked = 0;
     int maxOrderId = 0;
-    // A stored order list that is too long or not a string: it gave no entries, and saving the
-    // empty list would wipe what is stored.
-    bool orderListUnreadable = false;
+    // The stored order list must stay as it is: it is too long or not a string (no entries, and
+    // saving the empty list would wipe what is stored), or it carries more ids than a written
+    // list can hold.
+    bool keepStoredList = false;
 };
 
 // Entries in the order of the order list; at most maxQuickLinks of them checked.

@@ -130,7 +130,7 @@ void QuickLinkModel::PopulateItemList()
     m_nChecked = 0;
     m_bReady = false;
     ql::ItemListLoad load = ql::LoadItemList(m_nMaxQuickLinks);
-    m_bOrderListUnreadable = load.orderListUnreadable;
+    m_bKeepStoredList = load.keepStoredList;
     if (load.entries.isEmpty())
         return;
     beginInsertRows({}, 0, int(load.entries.size()) - 1);
@@ -151,7 +151,7 @@ void QuickLinkModel::FreeItemList()
 
 void QuickLinkModel::SaveItemList() const
 {
-    if (!m_bOrderListUnreadable)
+    if (!m_bKeepStoredList)
         ql::SaveItemList(m_rows);
 }
 

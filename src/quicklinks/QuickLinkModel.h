@@ -29,10 +29,10 @@ public:
     // Fills the list from the store; the counters follow the load.
     void PopulateItemList();
     void FreeItemList();
-    // Writes the list, unless the stored order list could not be read: then nothing of it is
-    // touched.
+    // Writes the list, unless the stored one must be kept (unreadable, or more ids than a
+    // written list holds): then nothing of it is touched.
     void SaveItemList() const;
-    bool OrderListUnreadable() const { return m_bOrderListUnreadable; }
+    bool KeepsStoredList() const { return m_bKeepStoredList; }
 
     // The check rules: whether a row may take the requested state, with the counters following
     // an allowed change. Everything is allowed while the list is not ready.
@@ -78,5 +78,5 @@ private:
     int UserDefinedNumber(const ClientItem& item, const QString& userDefinedKey) const;
 
     QList<ql::ListEntry> m_rows;
-    bool m_bOrderListUnreadable = false;
+    bool m_bKeepStoredList = false;
 };

@@ -165,12 +165,12 @@ void CQuickLinks::OnTimer(unsigned timerId)
     PopulateItemList();
 }
 
-bool CQuickLinks::ListEditable() const { return !m_bLocked && !m_model.OrderListUnreadable(); }
+bool CQuickLinks::ListEditable() const { return !m_bLocked && !m_model.KeepsStoredList(); }
 
 void CQuickLinks::PopulateItemList()
 {
     m_model.PopulateItemList();
-    if (m_model.OrderListUnreadable()) {
+    if (m_model.KeepsStoredList()) {
         // Nothing that the user changes here could be saved without losing the stored list.
         for (QWidget* control : ContentControls())
             control->setEnabled(false);

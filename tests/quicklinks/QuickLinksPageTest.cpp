@@ -172,6 +172,9 @@ const StateCase kStateCases[] = {
     {"unreadable_order_list_is_kept", [](GuiEnvironment&) {
          PutValue(HKEY_CURRENT_USER, kOrder, QString(), REG_BINARY, QByteArray("0\0" "0\0" "2\0" "0\0", 8));
      }, false, true, false, true, false, "Data"},
+    {"order_list_with_more_ids_than_a_save_holds_is_kept", [](GuiEnvironment&) {
+         PutString(HKEY_CURRENT_USER, kOrder, QString(), QString("0001 ").repeated(52).chopped(1));
+     }, false, true, false, true, false, "Data"},
 };
 
 class PageStateTest : public testing::TestWithParam<StateCase> {};
