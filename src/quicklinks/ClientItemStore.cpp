@@ -10,6 +10,9 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
+
+#include <QSet>
 
 namespace ql {
 
@@ -23,6 +26,8 @@ const QString kResourceCenterKey = QStringLiteral("Software\\Orvane\\TALVEN\\Dat
 const QString kDefaultValue;
 
 constexpr DWORD kUserDefinedCategory = 9;
+// "0000" to "9999".
+constexpr int kOrderIds = 10000;
 
 HKEY RootOf(Root root) { return root == Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
@@ -62,22 +67,110 @@ bool IsOrderValueName(QStringView name)
     return name.size() == 4 && std::all_of(name.begin(), name.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-// The order-id values the key holds: deleting just these has the effect of deleting all 20,000
-// possible names, without asking the store for each of them.
-QStringList StoredOrderValueNames(HKEY order)
+// The order-id values to delete before the save writes its own: every one the key holds, which
+// has the effect of deleting all 20,000 possible names. None when they already stand after every
+// other value exactly as the save writes them: rewriting them in place then leaves the same key,
+// and an unchanged list gives the store nothing new to write.
+QStringList OrderValuesToDelete(HKEY order, const QList<ListEntry>& entries)
 {
-    QStringList names;
-    QString name;
-    for (DWORD index = 0; RegEnumValue(order, index, &name, nullptr, nullptr) == ERROR_SUCCESS; ++index) {
-        if (IsOrderValueName(name))
-            names.append(name);
+    QStringList stored;
+    RegQueryValueNames(order, &stored);
+    QStringList ids = stored;
+    ids.removeIf([](const QString& name) { return !IsOrderValueName(name); });
+    const bool idsLast = std::all_of(stored.cbegin() + (stored.size() - ids.size()), stored.cend(),
+                                     [](const QString& name) { return IsOrderValueName(name); });
+    if (!idsLast)
+        return ids;
+
+    // The save writes each id and its "C" value once, in list order; a repeated id rewrites them
+    // in place.
+    std::vector<bool> written(kOrderIds);
+    qsizetype next = 0;
+    for (const ListEntry& entry : entries) {
+        const QString& id = entry.item.OrderId;
+        if (id.size() != 4 || !IsOrderValueName(id))
+            return ids;
+        if (written[id.toInt()])
+            continue;
+        written[id.toInt()] = true;
+        if (next + 1 >= ids.size() || ids.at(next) != id || ids.at(next + 1).front() != u'C' ||
+            QStringView(ids.at(next + 1)).mid(1) != id)
+            return ids;
+        next += 2;
     }
-    return names;
+    return next == ids.size() ? QStringList() : ids;
 }
 
 QString CategoryCode(DWORD category)
 {
     return category == kUserDefinedCategory ? QStringLiteral("FFFF") : FourDigits(int(category));
+}
+
+// The values of a user's item key, in the order the save writes them.
+const QStringList kUserItemValues = {
+    QStringLiteral("ExecInterface"), QStringLiteral("MenuString"), QStringLiteral("EventForStatusChange"),
+    QStringLiteral("ExecInterfaceType"), QStringLiteral("MenuType"), QStringLiteral("Capability"),
+    QStringLiteral("Category"), QStringLiteral("Dependency")};
+
+// The item keys below the user-defined key that the save writes, each spelt as the first item
+// that writes it spells it. A deeper item's path never matches a subkey's name: its first
+// component is deleted or rebuilt as a key with subkeys.
+QStringList ItemKeyNames(const QList<ListEntry>& entries, const QString& userDefinedKey)
+{
+    const QString prefix = userDefinedKey + QLatin1Char('\\');
+    QStringList names;
+    QSet<QString> folded;
+    for (const ListEntry& entry : entries) {
+        if (!IsUserDefined(entry.item) || !entry.item.KeyPath.startsWith(prefix, Qt::CaseInsensitive))
+            continue;
+        const QString name = entry.item.KeyPath.mid(prefix.size());
+        if (!folded.contains(name.toUpper())) {
+            folded.insert(name.toUpper());
+            names.append(name);
+        }
+    }
+    return names;
+}
+
+// Whether an item key holds exactly the values the save writes, in that order, and nothing else.
+bool HoldsUserItemValues(HKEY parent, const QString& name)
+{
+    Key key;
+    DWORD subKeys = 0;
+    QStringList values;
+    return RegOpenKeyEx(parent, name, KEY_READ, key.put()) == ERROR_SUCCESS &&
+           RegQueryInfoKey(key, &subKeys, nullptr) == ERROR_SUCCESS && subKeys == 0 &&
+           RegQueryValueNames(key, &values) == ERROR_SUCCESS && values == kUserItemValues;
+}
+
+// Leaves the user-defined key as deleting and remaking its tree would before the items are
+// written: no values, and only the item keys the save writes, each empty or holding the very
+// values it gets. Keys already like that stay, so that saving an unchanged list writes no data
+// the store does not hold already; anything else is rebuilt.
+void ClearUserDefinedKey(const QString& userDefinedKey, const QList<ListEntry>& entries, Key* userDefined)
+{
+    Key key;
+    QString storedPath;
+    if (RegOpenKeyEx(HKEY_CURRENT_USER, userDefinedKey, KEY_ALL_ACCESS, key.put()) == ERROR_SUCCESS &&
+        RegGetKeyPath(key, nullptr, &storedPath) == ERROR_SUCCESS &&
+        storedPath.section(QLatin1Char('\\'), -1) == userDefinedKey.section(QLatin1Char('\\'), -1)) {
+        QStringList values;
+        if (RegQueryValueNames(key, &values) == ERROR_SUCCESS && !values.isEmpty())
+            RegDeleteValues(key, values);
+        QStringList subKeys;
+        QString name;
+        for (DWORD index = 0; RegEnumKeyEx(key, index, &name) == ERROR_SUCCESS; ++index)
+            subKeys.append(name);
+        const QStringList items = ItemKeyNames(entries, userDefinedKey);
+        for (const QString& subKey : subKeys) {
+            if (!items.contains(subKey) || !HoldsUserItemValues(key, subKey))
+                RegDeleteTree(key, subKey);
+        }
+        *userDefined = std::move(key);
+        return;
+    }
+    RegDeleteTree(HKEY_CURRENT_USER, userDefinedKey);
+    RegCreateKeyEx(HKEY_CURRENT_USER, userDefinedKey, KEY_ALL_ACCESS, userDefined->put());
 }
 
 // Items below the layout's user-defined key are made from an open handle of it, which spares
@@ -225,10 +318,9 @@ void SaveItemList(const QList<ListEntry>& entries)
     const bool orderOpen = RegOpenKeyEx(root, keys.orderKey, access, order.put()) == ERROR_SUCCESS;
     Key userDefined;
     if (!managed && !platform::IsElevated()) {
-        RegDeleteTree(HKEY_CURRENT_USER, keys.userDefinedKey);
-        RegCreateKeyEx(HKEY_CURRENT_USER, keys.userDefinedKey, KEY_ALL_ACCESS, userDefined.put());
+        ClearUserDefinedKey(keys.userDefinedKey, entries, &userDefined);
         if (orderOpen)
-            RegDeleteValues(order, StoredOrderValueNames(order));
+            RegDeleteValues(order, OrderValuesToDelete(order, entries));
     }
 
     QStringList shown;

@@ -545,6 +545,27 @@ LSTATUS RegEnumValue(HKEY key, DWORD index, QString* name, DWORD* type, QByteArr
     return ERROR_SUCCESS;
 }
 
+LSTATUS RegQueryValueNames(HKEY key, QStringList* names)
+{
+    names->clear();
+    Call call(key);
+    if (const LSTATUS status = Enter(call, KEY_QUERY_VALUE, RootStore::Need::Read); status != ERROR_SUCCESS)
+        return status;
+    RootStore& store = call.store();
+    if (!store.db())
+        return ERROR_SUCCESS;
+    StmtUse s(store.statement(Stmt::ValueNames));
+    if (!s.get())
+        return LastStatus(store);
+    sqlite3_bind_int64(s, 1, call.key().id);
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+        names->append(ColumnName(s, 0));
+    if (rc != SQLITE_DONE)
+        return RootStore::Status(rc);
+    return names->isEmpty() && !KeyExists(store, call.key().id) ? ERROR_KEY_DELETED : ERROR_SUCCESS;
+}
+
 LSTATUS RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* values)
 {
     Call call(key);
@@ -553,10 +574,11 @@ LSTATUS RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* values)
     RootStore& store = call.store();
     DWORD counts[2] = {0, 0};
     if (store.db()) {
-        if (!KeyExists(store, call.key().id))
-            return ERROR_KEY_DELETED;
         const Stmt queries[2] = {Stmt::ChildCount, Stmt::CountValues};
+        DWORD* const wanted[2] = {subKeys, values};
         for (int i = 0; i < 2; ++i) {
+            if (!wanted[i])
+                continue;
             StmtUse s(store.statement(queries[i]));
             if (!s.get())
                 return LastStatus(store);
@@ -565,6 +587,9 @@ LSTATUS RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* values)
                 return RootStore::Status(rc);
             counts[i] = DWORD(sqlite3_column_int64(s, 0));
         }
+        // A deleted key has lost its subkeys and values with it: only empty counts need the check.
+        if (counts[0] == 0 && counts[1] == 0 && !KeyExists(store, call.key().id))
+            return ERROR_KEY_DELETED;
     }
     if (subKeys)
         *subKeys = counts[0];

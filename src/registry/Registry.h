@@ -41,6 +41,9 @@ LSTATUS RegDeleteTree(HKEY parent, const QString& subKey);
 
 LSTATUS RegEnumKeyEx(HKEY key, DWORD index, QString* name);
 LSTATUS RegEnumValue(HKEY key, DWORD index, QString* name, DWORD* type, QByteArray* data);
+// The names of all the key's values, in the order RegEnumValue gives them, from one query and
+// without their data.
+LSTATUS RegQueryValueNames(HKEY key, QStringList* names);
 LSTATUS RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* values);
 
 // The root a handle belongs to, and its full path below the root ("" for the root itself).

@@ -50,6 +50,7 @@ const char* const kStatements[] = {
     "DELETE FROM keys WHERE parent = ?1",
     "SELECT name FROM keys WHERE parent = ?1 ORDER BY fold",
     "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY rowid",
+    "SELECT name FROM vals WHERE key = ?1 ORDER BY rowid",
     "SELECT count(*) FROM vals WHERE key = ?1",
     "PRAGMA data_version",
 };

@@ -28,6 +28,7 @@ enum class Stmt {
     DeleteChildren,
     EnumKeys,
     EnumValues,
+    ValueNames,
     CountValues,
     DataVersion,
     Count

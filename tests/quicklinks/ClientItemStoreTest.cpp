@@ -149,4 +149,95 @@ TEST(SaveTest, WhatEachProcessWrites)
     }
 }
 
+// Whatever the store holds before a save, the save leaves the user's items and the Order key as
+// a save after deleting the user-defined tree and every order-id value would: the same values in
+// the same order, the same spelling of every key.
+struct RewriteCase {
+    const char* name;
+    std::function<void()> change;
+};
+
+void PrintTo(const RewriteCase& c, std::ostream* os) { *os << c.name; }
+
+const QString kUserDefined = kClient + "\\UserDefined";
+
+void Delete(const QString& path, const std::optional<QString>& value = std::nullopt)
+{
+    Key key;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS);
+    ASSERT_EQ(value ? RegDeleteValue(key, *value) : RegDeleteTree(key, QString()), ERROR_SUCCESS);
+}
+
+const RewriteCase kRewriteCases[] = {
+    {"as_the_last_save_left_it", [] {}},
+    {"item_with_another_value", [] { PutDword(HKEY_CURRENT_USER, kUserDefined + "\\0001", "Extra", 1); }},
+    {"item_with_a_value_missing", [] { Delete(kUserDefined + "\\0001", "MenuType"); }},
+    {"item_with_its_values_in_another_order", [] {
+         Delete(kUserDefined + "\\0002");
+         PutItem(kClient, "UserDefined\\0002", "U2", 9);
+     }},
+    {"item_with_a_subkey", [] { PutKey(HKEY_CURRENT_USER, kUserDefined + "\\0001\\Sub"); }},
+    {"user_defined_key_with_a_value_and_a_stale_item", [] {
+         PutDword(HKEY_CURRENT_USER, kUserDefined, "Note", 1);
+         PutItem(kClient, "UserDefined\\0009", "Stale", 9);
+     }},
+    {"user_defined_key_spelt_otherwise", [] {
+         ASSERT_EQ(RegDeleteTree(HKEY_CURRENT_USER, kUserDefined), ERROR_SUCCESS);
+         PutItem(kClient, "userdefined\\0001", "U1", 9);
+     }},
+    {"item_below_another_item", [] {
+         PutItem(kClient, "UserDefined\\0001\\Deep", "Deep", 9);
+         PutString(HKEY_CURRENT_USER, kOrder, "0021", "UserDefined\\0001\\Deep");
+     }},
+    {"stale_order_id_after_the_others", [] { PutString(HKEY_CURRENT_USER, kOrder, "0500", "Stale"); }},
+    {"lower_case_c_in_its_place", [] {
+         // The values as the last save wrote them, one "C" in lower case.
+         const char* const values[][2] = {{"0020", "UserDefined\\0001"}, {"c0020", "FFFF"}, {"0001", "I1"},
+                                          {"C0001", "0001"}, {"0021", "UserDefined\\0002"}, {"C0021", "FFFF"},
+                                          {"0002", "I2"}, {"C0002", "0002"}};
+         for (const auto& value : values)
+             Delete(kOrder, QString(value[0]));
+         for (const auto& value : values)
+             PutString(HKEY_CURRENT_USER, kOrder, value[0], value[1]);
+     }},
+    {"order_ids_before_the_list", [] {
+         Delete(kOrder, QString());
+         PutString(HKEY_CURRENT_USER, kOrder, QString(), "0020 0001 0021 9999 0002");
+     }},
+    {"order_ids_in_another_order", [] {
+         Delete(kOrder, QString("0020"));
+         PutString(HKEY_CURRENT_USER, kOrder, "0020", "UserDefined\\0001");
+     }},
+};
+
+class RewriteTest : public testing::TestWithParam<RewriteCase> {};
+
+TEST_P(RewriteTest, SameAsAfterClearingFirst)
+{
+    QString exports[2];
+    for (const bool clearFirst : {false, true}) {
+        GuiEnvironment env;
+        env.setRights(false, false);
+        PutClient("0020 0001 0021 9999 0002");
+        ql::SaveItemList(ql::LoadItemList(7).entries);
+        GetParam().change();
+        const QList<ql::ListEntry> entries = ql::LoadItemList(7).entries;
+        if (clearFirst) {
+            ASSERT_EQ(RegDeleteTree(HKEY_CURRENT_USER, kUserDefined), ERROR_SUCCESS);
+            Key order;
+            ASSERT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, kOrder, KEY_ALL_ACCESS, order.put()), ERROR_SUCCESS);
+            QStringList ids;
+            for (int n = 0; n < 10000; ++n)
+                ids << ql::FourDigits(n) << "C" + ql::FourDigits(n);
+            ASSERT_EQ(RegDeleteValues(order, ids), ERROR_SUCCESS);
+        }
+        ql::SaveItemList(entries);
+        exports[clearFirst] = Export(kClient) + Export(kData);
+    }
+    EXPECT_EQ(exports[0].toStdString(), exports[1].toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, RewriteTest, testing::ValuesIn(kRewriteCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace

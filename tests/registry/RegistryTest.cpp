@@ -120,6 +120,9 @@ TEST_F(RegistryKeyTest, DeletionRules)
     DWORD value = 0;
     EXPECT_EQ(SetDword(b, "v", 2), ERROR_KEY_DELETED);
     EXPECT_EQ(QueryDword(b, "v", &value), ERROR_KEY_DELETED);
+    QStringList names;
+    EXPECT_EQ(RegQueryValueNames(b, &names), ERROR_KEY_DELETED);
+    EXPECT_EQ(RegQueryInfoKey(b, nullptr, nullptr), ERROR_KEY_DELETED);
 
     // A tree delete with no subkey empties the key and keeps it; one with a subkey goes whole, however deep.
     Key t = Create(HKEY_CURRENT_USER, "T");
@@ -259,6 +262,9 @@ TEST_F(RegistryValueTest, ValuesKeepCreationOrderAndFirstNameAndGoInBulk)
         all << QString::asprintf("%.4i", n) << QString::asprintf("C%.4i", n);
     ASSERT_EQ(RegDeleteValues(key, all << "MID"), ERROR_SUCCESS) << "names that do not exist are skipped";
     EXPECT_EQ(Names(key, true), (QStringList{"Alpha", "zeta"})) << "a value made again goes last";
+    QStringList names;
+    ASSERT_EQ(RegQueryValueNames(key, &names), ERROR_SUCCESS);
+    EXPECT_EQ(names, Names(key, true)) << "all names at once, in the same order";
 }
 
 TEST_F(RegistryValueTest, OutOfRangeArgumentsAreRefused)
