@@ -7,24 +7,21 @@
 #include "quicklinks/QuickLinksPage.h"
 #include "registry/RegValues.h"
 #include "registry/Registry.h"
-#include "registry/StoreConfig.h"
 #include "registry/Transaction.h"
 #include "RatioReporter.h"
 #include "RawDb.h"
+#include "TwinStores.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QByteArray>
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <chrono>
@@ -201,28 +198,12 @@ struct RawWrite {
 struct Fixture {
     Fixture()
     {
-        Require(dir.isValid(), "make a temporary folder");
-        const QList<Entry> entries = MakeEntries();
-        okValues = OkValues(entries);
         Require(okValues.size() == kOkValues, "count the values OK writes");
-        expectedOrderList = OrderList(entries);
-
-        qputenv("TALVEN_HKLM", QFile::encodeName(dir.filePath(QStringLiteral("hklm.db"))));
-        // The store makes the raw side's file too, so that schema, pragmas and content are its own.
-        for (const QString& file : {QStringLiteral("raw.db"), QStringLiteral("store.db")}) {
-            qputenv("TALVEN_HKCU", QFile::encodeName(dir.filePath(file)));
-            ResetStore();
-            Populate(BuiltInItemValues(entries) + okValues);
-        }
-        // Closing checkpoints and removes the write-ahead log: both files start from the same state.
-        ResetStore();
-        raw = std::make_unique<RawDb>(dir.filePath(QStringLiteral("raw.db")));
-
         QMap<QString, long long> ids;
         for (const Value& value : okValues) {
             long long& id = ids[value.key];
             if (id == 0)
-                id = raw->resolve(value.key);
+                id = raw.resolve(value.key);
             Require(id > 0, "find a raw key");
             rawWrites.push_back({id, value.name, value.type, value.data});
         }
@@ -231,16 +212,6 @@ struct Fixture {
         moved.swapItemsAt(0, 1);
         for (const QString& list : {OrderList(entries), OrderList(moved)})
             rawOrderLists.append(StringValue(kOrder, QString(), list).data);
-    }
-
-    ~Fixture()
-    {
-        raw.reset();
-        // Closes the store's connections before the folder goes.
-        ConfigureRoot(Root::CurrentUser, RootConfig{});
-        ConfigureRoot(Root::LocalMachine, RootConfig{});
-        qunsetenv("TALVEN_HKCU");
-        qunsetenv("TALVEN_HKLM");
     }
 
     Fixture(const Fixture&) = delete;
@@ -271,7 +242,7 @@ struct Fixture {
     // What differs between the store and what OK should have left in it; empty when nothing does.
     QString mismatch() const
     {
-        if (QFileInfo::exists(dir.filePath(QStringLiteral("hklm.db"))))
+        if (QFileInfo::exists(stores.path(QStringLiteral("hklm.db"))))
             return QStringLiteral("the machine root was written");
         const Key order = OpenKey(kOrder);
         QString list;
@@ -299,10 +270,12 @@ struct Fixture {
         return {};
     }
 
-    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quicklinks_bench-XXXXXX")};
-    QList<Value> okValues;
-    QString expectedOrderList;
-    std::unique_ptr<RawDb> raw;
+    const QList<Entry> entries = MakeEntries();
+    const QList<Value> okValues = OkValues(entries);
+    const QString expectedOrderList = OrderList(entries);
+    bench::TwinStores stores{QStringLiteral("quicklinks_bench"),
+                             [this] { Populate(BuiltInItemValues(entries) + okValues); }};
+    RawDb& raw = stores.raw();
     std::vector<RawWrite> rawWrites;
     long long rawOrderKey = -1;
     // The order list as stored, and after the first two entries swap places.
@@ -373,22 +346,22 @@ void OkRaw(benchmark::State& state, Fixture& f, bool moved)
     for (auto _ : state) {
         const QByteArray& list = f.rawOrderLists.at(moved ? ++turn % 2 : 0);
         const Clock::time_point start = Clock::now();
-        bool ok = f.raw->exec("BEGIN IMMEDIATE");
+        bool ok = f.raw.exec("BEGIN IMMEDIATE");
         for (const RawWrite& write : f.rawWrites) {
             const bool orderList = write.key == f.rawOrderKey && write.name.isEmpty();
             const QByteArray& data = orderList ? list : write.data;
-            ok = ok && f.raw->set(write.key, write.name, write.type, data.constData(), int(data.size()));
+            ok = ok && f.raw.set(write.key, write.name, write.type, data.constData(), int(data.size()));
         }
-        ok = ok && f.raw->exec("COMMIT");
+        ok = ok && f.raw.exec("COMMIT");
         state.SetIterationTime(Seconds(Clock::now() - start));
         if (!ok) {
-            f.raw->exec("ROLLBACK");
+            f.raw.exec("ROLLBACK");
             state.SkipWithError("transaction failed");
             break;
         }
     }
     // The writes replaced the stored values rather than adding rows beside them.
-    if (!state.error_occurred() && f.raw->valueCount(f.rawOrderKey) != kEntries * 2 + 1)
+    if (!state.error_occurred() && f.raw.valueCount(f.rawOrderKey) != kEntries * 2 + 1)
         state.SkipWithError("raw values added instead of replaced");
 }
 

@@ -4,20 +4,17 @@
 
 #include "registry/RegValues.h"
 #include "registry/Registry.h"
-#include "registry/StoreConfig.h"
 #include "registry/Transaction.h"
 #include "RatioReporter.h"
 #include "RawDb.h"
+#include "TwinStores.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 #include <QByteArray>
-#include <QDir>
-#include <QFile>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <cmath>
 #include <cstdio>
@@ -106,25 +103,12 @@ void Populate()
 struct Fixture {
     Fixture()
     {
-        Require(dir.isValid(), "make a temporary folder");
-        qputenv("TALVEN_HKLM", QFile::encodeName(dir.filePath(QStringLiteral("hklm.db"))));
-        // The store makes the raw side's file too, so that schema, pragmas and content are its own.
-        for (const QString& file : {QStringLiteral("raw.db"), QStringLiteral("store.db")}) {
-            qputenv("TALVEN_HKCU", QFile::encodeName(dir.filePath(file)));
-            ResetStore();
-            Populate();
-        }
-        // Closing checkpoints and removes the write-ahead log: both sides start from the same state of
-        // their files (a read with an empty log checks the file's size; one with a log does not).
-        ResetStore();
-        raw = std::make_unique<RawDb>(dir.filePath(QStringLiteral("raw.db")));
-
         enumKey = OpenKey(kEnumKey);
         setKey = OpenKey(kSetKey);
         deleteKey = OpenKey(kDeleteKey);
-        rawEnumKey = raw->resolve(kEnumKey);
-        rawSetKey = raw->resolve(kSetKey);
-        rawDeleteKey = raw->resolve(kDeleteKey);
+        rawEnumKey = raw.resolve(kEnumKey);
+        rawSetKey = raw.resolve(kSetKey);
+        rawDeleteKey = raw.resolve(kDeleteKey);
         Require(rawEnumKey > 0 && rawSetKey > 0 && rawDeleteKey > 0, "find the raw keys");
 
         for (int i = 0; i < kBatch; ++i)
@@ -137,24 +121,12 @@ struct Fixture {
             liveNames.append(deleteNames.at(i * (deleteNames.size() / kLiveValues)));
     }
 
-    ~Fixture()
-    {
-        enumKey.reset();
-        setKey.reset();
-        deleteKey.reset();
-        raw.reset();
-        // Closes the store's connections before the folder goes.
-        ConfigureRoot(Root::CurrentUser, RootConfig{});
-        ConfigureRoot(Root::LocalMachine, RootConfig{});
-        qunsetenv("TALVEN_HKCU");
-        qunsetenv("TALVEN_HKLM");
-    }
-
     Fixture(const Fixture&) = delete;
     Fixture& operator=(const Fixture&) = delete;
 
-    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/registry_bench-XXXXXX")};
-    std::unique_ptr<RawDb> raw;
+    bench::TwinStores stores{QStringLiteral("registry_bench"), Populate};
+    RawDb& raw = stores.raw();
+    // Handles close before the stores they belong to.
     Key enumKey;
     Key setKey;
     Key deleteKey;
@@ -183,8 +155,8 @@ void OpenQueryRaw(benchmark::State& state, Fixture& f)
 {
     for (auto _ : state) {
         DWORD value = 0;
-        const long long key = f.raw->resolve(kQuickLink);
-        if (key < 0 || !f.raw->queryDword(key, kHideGroup, &value) || value != kHideGroupValue) {
+        const long long key = f.raw.resolve(kQuickLink);
+        if (key < 0 || !f.raw.queryDword(key, kHideGroup, &value) || value != kHideGroupValue) {
             state.SkipWithError("HideGroup not read");
             break;
         }
@@ -207,7 +179,7 @@ void SetRaw(benchmark::State& state, Fixture& f)
 {
     DWORD n = 0;
     for (auto _ : state) {
-        if (!f.raw->setDword(f.rawSetKey, kCounter, ++n)) {
+        if (!f.raw.setDword(f.rawSetKey, kCounter, ++n)) {
             state.SkipWithError("set failed");
             break;
         }
@@ -236,11 +208,11 @@ void SetBatchRaw(benchmark::State& state, Fixture& f)
     DWORD n = 0;
     for (auto _ : state) {
         ++n;
-        bool ok = f.raw->exec("BEGIN IMMEDIATE");
+        bool ok = f.raw.exec("BEGIN IMMEDIATE");
         for (const QString& name : f.batchNames)
-            ok = ok && f.raw->setDword(f.rawSetKey, name, n);
-        if (!ok || !f.raw->exec("COMMIT")) {
-            f.raw->exec("ROLLBACK");
+            ok = ok && f.raw.setDword(f.rawSetKey, name, n);
+        if (!ok || !f.raw.exec("COMMIT")) {
+            f.raw.exec("ROLLBACK");
             state.SkipWithError("transaction failed");
             break;
         }
@@ -268,7 +240,7 @@ void EnumKeysStore(benchmark::State& state, Fixture& f)
 
 void EnumKeysRaw(benchmark::State& state, Fixture& f)
 {
-    sqlite3_stmt* s = f.raw->enumKeys;
+    sqlite3_stmt* s = f.raw.enumKeys;
     for (auto _ : state) {
         int count = 0;
         sqlite3_bind_int64(s, 1, f.rawEnumKey);
@@ -309,7 +281,7 @@ void EnumValuesStore(benchmark::State& state, Fixture& f)
 
 void EnumValuesRaw(benchmark::State& state, Fixture& f)
 {
-    sqlite3_stmt* s = f.raw->enumValues;
+    sqlite3_stmt* s = f.raw.enumValues;
     for (auto _ : state) {
         int count = 0;
         sqlite3_bind_int64(s, 1, f.rawEnumKey);
@@ -346,14 +318,14 @@ bool RestoreLiveValuesStore(Fixture& f)
 
 bool RestoreLiveValuesRaw(Fixture& f)
 {
-    if (f.raw->valueCount(f.rawDeleteKey) != 0 || !f.raw->exec("BEGIN IMMEDIATE"))
+    if (f.raw.valueCount(f.rawDeleteKey) != 0 || !f.raw.exec("BEGIN IMMEDIATE"))
         return false;
     bool ok = true;
     for (const QString& name : f.liveNames)
-        ok = ok && f.raw->setDword(f.rawDeleteKey, name, 1);
-    if (ok && f.raw->exec("COMMIT"))
+        ok = ok && f.raw.setDword(f.rawDeleteKey, name, 1);
+    if (ok && f.raw.exec("COMMIT"))
         return true;
-    f.raw->exec("ROLLBACK");
+    f.raw.exec("ROLLBACK");
     return false;
 }
 
@@ -378,14 +350,14 @@ void DeleteRaw(benchmark::State& state, Fixture& f)
         const bool restored = RestoreLiveValuesRaw(f);
         state.ResumeTiming();
         int deleted = 0;
-        bool ok = restored && f.raw->exec("BEGIN IMMEDIATE");
+        bool ok = restored && f.raw.exec("BEGIN IMMEDIATE");
         for (const QString& name : f.deleteNames) {
-            const int n = ok ? f.raw->deleteNamed(f.rawDeleteKey, name) : -1;
+            const int n = ok ? f.raw.deleteNamed(f.rawDeleteKey, name) : -1;
             ok = n >= 0;
             deleted += n;
         }
-        if (!ok || !f.raw->exec("COMMIT") || deleted != kLiveValues) {
-            f.raw->exec("ROLLBACK");
+        if (!ok || !f.raw.exec("COMMIT") || deleted != kLiveValues) {
+            f.raw.exec("ROLLBACK");
             state.SkipWithError("deletion failed");
             break;
         }
