@@ -1,7 +1,9 @@
 #include "app/Controls.h"
 
-#include <QWidget>
+#include <QEvent>
+#include <QObject>
 #include <QVariant>
+#include <QWidget>
 
 namespace ui {
 
@@ -38,6 +40,32 @@ QWidget* FindControl(const QWidget* parent, int controlId)
             return child;
     }
     return nullptr;
+}
+
+namespace {
+
+class FocusWhenShown : public QObject {
+public:
+    explicit FocusWhenShown(QWidget* control) : QObject(control) { control->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            static_cast<QWidget*>(watched)->setFocus();
+            deleteLater();
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void GiveFocus(QWidget* control)
+{
+    control->setFocus();
+    if (!control->isVisible())
+        new FocusWhenShown(control);
 }
 
 } // namespace ui

@@ -16,5 +16,8 @@ void BindControl(QWidget* control, int controlId, const QString& caption = QStri
 int ControlId(const QWidget* control);
 // The control with the id among the descendants of parent, or nullptr.
 QWidget* FindControl(const QWidget* parent, int controlId);
+// Focus for a control that may not be shown yet (a page built while its sheet opens): a hidden
+// widget's focus request is lost when the window activates, so it is repeated once it is shown.
+void GiveFocus(QWidget* control);
 
 } // namespace ui

@@ -46,7 +46,6 @@ CQsCustSheet::CQsCustSheet(const QString& caption, QWidget* parent, int startPag
     QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel);
     ui::BindControl(ok, 1, ok->text());
     ui::BindControl(cancel, 2, cancel->text());
-    ok->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -54,6 +53,9 @@ CQsCustSheet::CQsCustSheet(const QString& caption, QWidget* parent, int startPag
     layout->addWidget(m_tabs);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetMinimumSize);
+    // Only a button already in the dialog becomes its main default, the one Enter falls back to
+    // when the focus leaves a button that took Enter for itself.
+    ok->setDefault(true);
 }
 
 CQsCustSheet::~CQsCustSheet() = default;

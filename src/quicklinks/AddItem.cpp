@@ -96,6 +96,10 @@ CAddItem::CAddItem(QWidget* parent) : QDialog(parent)
 
     connect(m_editName, &QLineEdit::textChanged, this, &CAddItem::OnEnChangeEdit);
     connect(m_editFileUrl, &QLineEdit::textChanged, this, &CAddItem::OnEnChangeEdit);
+    // A longer stored name takes no more characters; as it gets shorter, the limit follows it
+    // down to 32.
+    connect(m_editName, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_editName->setMaxLength(qMax(kMaxName, int(text.size()))); });
     connect(browse, &QPushButton::clicked, this, &CAddItem::OnBnClickedBrowse);
     connect(m_btnOk, &QPushButton::clicked, this, &CAddItem::OnOK);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -84,7 +84,6 @@ void CQuickLinks::BuildContent(QVBoxLayout* layout)
     buttons->addStretch();
     for (auto [button, id] : {std::pair{m_btnNew, IDC_NEW}, {m_btnEdit, IDC_EDIT}, {m_btnDelete, IDC_DELETE}}) {
         ui::BindControl(button, id, button->text());
-        button->setAutoDefault(false);
         buttons->addWidget(button);
     }
     layout->addLayout(buttons);
@@ -294,6 +293,6 @@ void CQuickLinks::OnCancel()
 
 bool CQuickLinks::OnSetActive()
 {
-    m_list->setFocus();
+    ui::GiveFocus(m_list);
     return CAreaPage::OnSetActive();
 }

@@ -176,6 +176,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, AddItemTest, testing::Values(
                QString(260, u'c'), true},
     EditorCase{"longer_stored_name_is_shown_whole", {QString(40, u'n'), "gedit", "", "", "", 0, 0}, {}, {}, true,
                QString(40, u'n'), "gedit", true},
+    EditorCase{"longer_stored_name_replaced_by_typing", {QString(40, u'n'), "gedit", "", "", "", 0, 0},
+               QString(40, u'x'), {}, true, QString(32, u'x'), "gedit", true},
     EditorCase{"existing_command_replaced", kRecord, {}, "kate", true, "Notes", "kate", true},
     EditorCase{"existing_name_cleared", kRecord, "", {}, true, "", kRecord.ExecInterface, false},
     EditorCase{"existing_command_cleared", kRecord, {}, "", true, "Notes", "", false},
