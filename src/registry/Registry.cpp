@@ -272,6 +272,20 @@ void Taken(RootStore& store, KeyObject::Snapshot* snapshot, DWORD index)
     snapshot->next = index + 1;
 }
 
+// Appends one item per row of a query on the key's id.
+template <typename Item, typename ReadRow>
+LSTATUS ReadRows(RootStore& store, Stmt query, long long keyId, ReadRow readRow, QList<Item>* rows)
+{
+    StmtUse s(store.statement(query));
+    if (!s.get())
+        return LastStatus(store);
+    sqlite3_bind_int64(s, 1, keyId);
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+        rows->append(readRow(s.get()));
+    return rc == SQLITE_DONE ? ERROR_SUCCESS : RootStore::Status(rc);
+}
+
 // Answers an enumeration by index from the key's snapshot, taking a new one when it is stale.
 template <typename Item, typename ReadRow>
 LSTATUS Enumerate(HKEY key, REGSAM right, DWORD index, Stmt query, QList<Item> KeyObject::*items,
@@ -288,15 +302,8 @@ LSTATUS Enumerate(HKEY key, REGSAM right, DWORD index, Stmt query, QList<Item> K
     if (!Current(store, &(k.*snapshot), index)) {
         list.clear();
         k.*snapshot = {};
-        StmtUse s(store.statement(query));
-        if (!s.get())
-            return LastStatus(store);
-        sqlite3_bind_int64(s, 1, k.id);
-        int rc;
-        while ((rc = sqlite3_step(s)) == SQLITE_ROW)
-            list.append(readRow(s.get()));
-        if (rc != SQLITE_DONE)
-            return RootStore::Status(rc);
+        if (const LSTATUS status = ReadRows(store, query, k.id, readRow, &list); status != ERROR_SUCCESS)
+            return status;
         Taken(store, &(k.*snapshot), index);
     }
     if (index >= DWORD(list.size()))
@@ -554,15 +561,10 @@ LSTATUS RegQueryValueNames(HKEY key, QStringList* names)
     RootStore& store = call.store();
     if (!store.db())
         return ERROR_SUCCESS;
-    StmtUse s(store.statement(Stmt::ValueNames));
-    if (!s.get())
-        return LastStatus(store);
-    sqlite3_bind_int64(s, 1, call.key().id);
-    int rc;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW)
-        names->append(ColumnName(s, 0));
-    if (rc != SQLITE_DONE)
-        return RootStore::Status(rc);
+    if (const LSTATUS status = ReadRows(store, Stmt::ValueNames, call.key().id,
+                                        [](sqlite3_stmt* s) { return ColumnName(s, 0); }, names);
+        status != ERROR_SUCCESS)
+        return status;
     return names->isEmpty() && !KeyExists(store, call.key().id) ? ERROR_KEY_DELETED : ERROR_SUCCESS;
 }
 
