@@ -135,6 +135,16 @@
    <source>177</source>
    <translation>Dieser Name ist bereits registriert.</translation>
   </message>
+  <message>
+   <source>180</source>
+   <translation>Einige Einstellungen konnten nicht gespeichert werden und blieben unverändert.
+%1</translation>
+  </message>
+  <message>
+   <source>181</source>
+   <translation>Die Einstellungen des Computers können nicht gelesen werden: %1
+Ein Administrator kann sie wiederherstellen: talven-reg als root ausführen, zum Beispiel „talven-reg query HKLM“, das einen unterbrochenen Schreibvorgang zurücknimmt.</translation>
+  </message>
  </context>
  <context>
   <name>dialog129</name>

@@ -3,12 +3,13 @@
 #include "app/AdminLock.h"
 #include "app/ConfirmElev.h"
 #include "app/Controls.h"
+#include "app/IconButton.h"
 #include "app/Modal.h"
+#include "app/QsCustSheet.h"
 #include "app/ShellServices.h"
 #include "app/StringTable.h"
 #include "platform/UserRights.h"
 #include "platform/WindowMessages.h"
-#include "registry/Transaction.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -80,6 +81,14 @@ void CAreaPage::ApplyLock()
     if (m_btnHide)
         controls.append(m_btnHide);
     for (QWidget* control : controls)
+        DisableControl(control);
+}
+
+void CAreaPage::DisableControl(QWidget* control)
+{
+    if (auto* button = qobject_cast<CIconButton*>(control))
+        button->EnableButton(false);
+    else
         control->setEnabled(false);
 }
 
@@ -87,7 +96,7 @@ void CAreaPage::ApplyPolicy()
 {
     if (!m_btnHide)
         return;
-    const qint32 policy = settings::GetPolicyDword(m_strHidePolicy);
+    const qint32 policy = settings::GetHidePolicy(m_strHidePolicy);
     if (policy == 0) {
         m_btnHide->setEnabled(false);
     } else if (policy == 1) {
@@ -96,24 +105,24 @@ void CAreaPage::ApplyPolicy()
     }
 }
 
-void CAreaPage::OnOK()
+app::SaveResult CAreaPage::OnOK()
 {
-    // One transaction per page, so that a crash never leaves half a save.
-    reg::Transaction transaction(settings::IsManagedMode() ? reg::Root::LocalMachine
-                                                           : reg::Root::CurrentUser);
-    SaveSharedBoxes(m_strDataKey);
+    app::PageSave save;
+    SaveSharedBoxes(m_strDataKey, save);
     if (app::MaySaveContent())
-        SaveContent();
-    transaction.commit();
+        SaveContent(save);
+    const app::SaveResult result = save.Commit();
     FreeRecords();
+    return result;
 }
 
-void CAreaPage::SaveSharedBoxes(const QString& dataKey)
+void CAreaPage::SaveSharedBoxes(const QString& dataKey, app::PageSave& save)
 {
-    if (m_btnHide)
-        settings::SetHideGroup(dataKey, CheckState(m_btnHide));
-    if (platform::IsUserAnAdmin())
-        settings::SetAllowOnlyAdmin(dataKey, CheckState(m_btnAdminOnly));
+    using reg::Root;
+    if (m_btnHide && save.Begin(Root::CurrentUser))
+        save.Run(Root::CurrentUser, [&] { return settings::SetHideGroup(dataKey, CheckState(m_btnHide)); });
+    if (platform::IsUserAnAdmin() && save.Begin(Root::LocalMachine))
+        save.Run(Root::LocalMachine, [&] { return settings::SetAllowOnlyAdmin(dataKey, CheckState(m_btnAdminOnly)); });
 }
 
 void CAreaPage::OnCancel() { FreeRecords(); }
@@ -128,6 +137,10 @@ void CAreaPage::OnBnClickedAdminOnly()
     }
     m_btnAdminOnly->setChecked(!m_btnAdminOnly->isChecked());
     CConfirmElev confirm;
-    if (ui::ExecModal(confirm) == QDialog::Accepted)
-        app::Services().PostToWindow(platform::kCustomizerWndClass, platform::WM_CLOSE);
+    if (ui::ExecModal(confirm) != QDialog::Accepted)
+        return;
+    // Without our own window to take the close request, this copy would stay open holding the
+    // lock: the sheet then closes as the request would close it.
+    if (!app::Services().PostToWindow(platform::kCustomizerWndClass, platform::WM_CLOSE))
+        CQsCustSheet::CloseFromOutside();
 }

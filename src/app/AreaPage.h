@@ -20,7 +20,7 @@ public:
     bool IsLocked() const { return m_bLocked; }
 
     bool OnInitDialog() override;
-    void OnOK() override;
+    [[nodiscard]] app::SaveResult OnOK() override;
     void OnCancel() override;
 
     // Handlers of the shared boxes.
@@ -43,12 +43,15 @@ protected:
     // The area's policy values; the base applies the Hide box's.
     virtual void ApplyPolicy();
     virtual void LoadContent() {}
-    // Writes the content; called only when managed mode is off and the process is not elevated.
-    virtual void SaveContent() {}
+    // Writes the content into the save; called only when managed mode is off and the process is
+    // not elevated.
+    virtual void SaveContent(app::PageSave&) {}
     virtual void FreeRecords() {}
 
     // Writes the Hide box's and, for administrators, the administrator-only box's state.
-    void SaveSharedBoxes(const QString& dataKey);
+    void SaveSharedBoxes(const QString& dataKey, app::PageSave& save);
+    // Disables a control as a lock does; an icon button shows its disabled icon.
+    static void DisableControl(QWidget* control);
     // A static text of the template, wrapped.
     QLabel* AddText(QVBoxLayout* layout, int controlId);
 

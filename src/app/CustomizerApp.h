@@ -1,7 +1,8 @@
 #pragma once
 // The application object: the whole life of the utility is InitInstance, which guards against a
-// second copy, honours the policy that forbids the utility, loads the language library, runs the
-// sheet modally and tells the running client when settings changed.
+// second copy, honours the policy that forbids the utility (and stays closed, saying why, when
+// the machine's settings cannot be read), loads the language library, runs the sheet modally and
+// tells the running client when settings changed.
 
 #include "app/CustomizerWnd.h"
 
@@ -16,6 +17,9 @@ public:
     int LastSheetResult() const { return m_lastResult; }
 
 private:
+    // The control window, the sheet and the client's notification.
+    void RunSheet();
+
     CCustomizerWnd m_wnd;
     int m_lastResult = 0;
 };

@@ -2,6 +2,8 @@
 // A page of the sheet. Its controls are built and its settings loaded the first time its tab is
 // shown; only a created page saves (OnOK) or discards (OnCancel).
 
+#include "app/PageSave.h"
+
 #include <QWidget>
 
 class CPropertyPage : public QWidget {
@@ -17,7 +19,8 @@ public:
     void CreatePage();
 
     virtual bool OnInitDialog() { return true; }
-    virtual void OnOK() {}
+    // Writes the page's settings; the result tells whether it wrote and what failed.
+    [[nodiscard]] virtual app::SaveResult OnOK() { return {}; }
     virtual void OnCancel() {}
     virtual bool OnSetActive() { return true; }
 

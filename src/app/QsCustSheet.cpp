@@ -1,11 +1,15 @@
 #include "app/QsCustSheet.h"
 
 #include "app/Controls.h"
+#include "app/Modal.h"
+#include "app/ProcessState.h"
 #include "app/PropertyPage.h"
+#include "app/StringTable.h"
 #include "appearance/AppearancePage.h"
 #include "buttonlight/BlinkPage.h"
 #include "messagecenter/MessageCenterPage.h"
 #include "quicklinks/QuickLinksPage.h"
+#include "registry/StoreConfig.h"
 #include "resourcecenter/ToolKitPage.h"
 
 #include <QDialogButtonBox>
@@ -13,6 +17,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace {
 
@@ -91,11 +97,34 @@ void CQsCustSheet::OnTabChanged(int index)
 
 void CQsCustSheet::accept()
 {
+    int saves = 0;
+    int failures = 0;
+    std::optional<app::SaveResult> failure;
     for (CPropertyPage* page : m_pages) {
-        if (page->IsCreated())
-            page->OnOK();
+        if (!page->IsCreated())
+            continue;
+        const app::SaveResult result = page->OnOK();
+        saves += result.wrote ? 1 : 0;
+        if (result.Failed()) {
+            ++failures;
+            if (!failure)
+                failure = result;
+        }
+    }
+    m_bNothingSaved = saves > 0 && failures == saves;
+    if (failure) {
+        ui::ShowMessageBox(this, res::LoadResString(res::IDS_SAVE_FAILED).arg(reg::StoreErrorText(failure->root, failure->status)),
+                           res::LoadResString(res::IDS_CAPTION), QMessageBox::Warning, QMessageBox::Ok);
     }
     QDialog::accept();
+}
+
+void CQsCustSheet::CloseFromOutside()
+{
+    app::SetSettingsWritten(0);
+    // Posted, as a Cancel command would be, so that a handler still running finishes first.
+    if (const QPointer<CQsCustSheet> sheet = SheetWindow())
+        QMetaObject::invokeMethod(sheet, &QDialog::reject, Qt::QueuedConnection);
 }
 
 void CQsCustSheet::reject()

@@ -27,9 +27,15 @@ public:
     void SetActivePage(int index);
     QTabWidget* TabControl() const { return m_tabs; }
 
-    // The OK and Cancel buttons.
+    // The OK and Cancel buttons. A failed save is told once; the sheet still closes with OK.
     void accept() override;
     void reject() override;
+    // After OK: pages wrote, and every one of those saves failed, so nothing changed.
+    bool NothingSaved() const { return m_bNothingSaved; }
+
+    // Closes the sheet as a close request from outside does: cancelled, nothing saved, and the
+    // settings-written flag cleared so that the client is not told.
+    static void CloseFromOutside();
 
     // The sheet's window once its dialog was initialised; it stays stored after the sheet is gone.
     static QPointer<CQsCustSheet> SheetWindow();
@@ -45,4 +51,5 @@ private:
     std::array<CPropertyPage*, kPageCount> m_pages{};
     int m_startPage;
     bool m_initialised = false;
+    bool m_bNothingSaved = false;
 };

@@ -25,20 +25,31 @@ QString AreaName(Area area)
     return {};
 }
 
-// Reads a value of up to 4 bytes as a DWORD from its raw bytes; a failed read gives fallback.
-DWORD ReadDword(HKEY root, const QString& keyPath, const QString& name, DWORD fallback)
+// Reads a value of up to 4 bytes as a DWORD from its raw bytes: fallback when it is missing or
+// longer, failed when the store cannot be read.
+DWORD ReadDword(HKEY root, const QString& keyPath, const QString& name, DWORD fallback, DWORD failed)
 {
     Key key;
-    if (RegOpenKeyEx(root, keyPath, KEY_READ, key.put()) != ERROR_SUCCESS)
-        return fallback;
     DWORD value = 0;
-    return QueryDword(key, name, &value) == ERROR_SUCCESS ? value : fallback;
+    LSTATUS status = RegOpenKeyEx(root, keyPath, KEY_READ, key.put());
+    if (status == ERROR_SUCCESS)
+        status = QueryDword(key, name, &value);
+    if (status == ERROR_SUCCESS)
+        return value;
+    return IsReadFailure(status) ? failed : fallback;
 }
 
-bool KeyExists(HKEY root, const QString& path)
+DWORD ReadDword(HKEY root, const QString& keyPath, const QString& name, DWORD fallback)
+{
+    return ReadDword(root, keyPath, name, fallback, fallback);
+}
+
+// Whether the key exists; a store that cannot be read says it may.
+bool MayExist(HKEY root, const QString& path)
 {
     Key key;
-    return RegOpenKeyEx(root, path, KEY_READ, key.put()) == ERROR_SUCCESS;
+    const LSTATUS status = RegOpenKeyEx(root, path, KEY_READ, key.put());
+    return status == ERROR_SUCCESS || IsReadFailure(status);
 }
 
 DWORD CheckValue(int checkState)
@@ -71,9 +82,21 @@ QString DataKey(Area area, bool secondLayout)
     return secondLayout ? SecondLayoutDataKey(area) : UserDataKey(area);
 }
 
+bool IsReadFailure(LSTATUS status)
+{
+    return status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND && status != ERROR_MORE_DATA;
+}
+
+LSTATUS MachineStoreStatus()
+{
+    Key key;
+    const LSTATUS status = RegOpenKeyEx(HKEY_LOCAL_MACHINE, kPolicyKey, KEY_READ, key.put());
+    return IsReadFailure(status) ? status : ERROR_SUCCESS;
+}
+
 bool DetectManagedMode()
 {
-    return KeyExists(HKEY_LOCAL_MACHINE, kLanDeskKey) || KeyExists(HKEY_LOCAL_MACHINE, kAdmiCtrlKey);
+    return MayExist(HKEY_LOCAL_MACHINE, kLanDeskKey) || MayExist(HKEY_LOCAL_MACHINE, kAdmiCtrlKey);
 }
 
 bool IsManagedMode()
@@ -91,6 +114,11 @@ qint32 GetPolicyDword(const QString& name)
     return qint32(ReadDword(HKEY_LOCAL_MACHINE, kPolicyKey, name, DWORD(-1)));
 }
 
+qint32 GetHidePolicy(const QString& name)
+{
+    return qint32(ReadDword(HKEY_LOCAL_MACHINE, kPolicyKey, name, DWORD(-1), 0));
+}
+
 DWORD GetXmlControl(const QString& name)
 {
     return ReadDword(HKEY_CURRENT_USER, kXmlControlKey, name, 0);
@@ -106,28 +134,32 @@ DWORD GetHideGroup(const QString& dataKey)
     return ReadDword(g_managed ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, dataKey, kHideGroup, 0);
 }
 
-void SetHideGroup(const QString& dataKey, int checkState)
+namespace {
+
+LSTATUS WriteCheckState(HKEY root, const QString& dataKey, const QString& name, int checkState)
+{
+    Key key;
+    const LSTATUS status = RegCreateKeyEx(root, dataKey, KEY_READ | KEY_WRITE, key.put());
+    return status == ERROR_SUCCESS ? SetDword(key, name, CheckValue(checkState)) : status;
+}
+
+} // namespace
+
+LSTATUS SetHideGroup(const QString& dataKey, int checkState)
 {
     if (g_managed)
-        return;
-    Key key;
-    if (RegCreateKeyEx(HKEY_CURRENT_USER, dataKey, KEY_READ | KEY_WRITE, key.put()) == ERROR_SUCCESS)
-        SetDword(key, kHideGroup, CheckValue(checkState));
+        return ERROR_SUCCESS;
+    return WriteCheckState(HKEY_CURRENT_USER, dataKey, kHideGroup, checkState);
 }
 
 DWORD GetAllowOnlyAdmin(const QString& dataKey)
 {
-    return ReadDword(HKEY_LOCAL_MACHINE, dataKey, kAllowOnlyAdmin, 0);
+    return ReadDword(HKEY_LOCAL_MACHINE, dataKey, kAllowOnlyAdmin, 0, 1);
 }
 
 LSTATUS SetAllowOnlyAdmin(const QString& dataKey, int checkState)
 {
-    Key key;
-    const LSTATUS status = RegCreateKeyEx(HKEY_LOCAL_MACHINE, dataKey, KEY_READ | KEY_WRITE, key.put());
-    if (status != ERROR_SUCCESS)
-        return status;
-    SetDword(key, kAllowOnlyAdmin, CheckValue(checkState));
-    return ERROR_SUCCESS;
+    return WriteCheckState(HKEY_LOCAL_MACHINE, dataKey, kAllowOnlyAdmin, checkState);
 }
 
 QString GetInstallPath()

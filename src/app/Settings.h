@@ -1,7 +1,9 @@
 #pragma once
 // The store conventions every page shares: where an area's settings live, the administrator's
 // policy values, the layout switches, and the two per-area flags "HideGroup" and "AllowOnlyAdmin".
-// Every call reads the store afresh and reports no error: a failed read gives the default.
+// Every call reads the store afresh: a missing value gives the default. A machine store that
+// exists but cannot be read never grants more than a readable one could: managed mode counts as
+// on, "AllowOnlyAdmin" as 1 and a Hide policy as 0.
 
 #include "registry/RegTypes.h"
 
@@ -25,6 +27,12 @@ QString PolicyDataKey(Area area);
 // the chosen layout.
 QString DataKey(Area area, bool secondLayout = false);
 
+// Whether a read's status means the store could not be read: anything but found, not found, or
+// a value merely longer than the reader's buffer.
+bool IsReadFailure(reg::LSTATUS status);
+// ERROR_SUCCESS while the machine store can be read (or does not exist yet), else the failure.
+reg::LSTATUS MachineStoreStatus();
+
 // Managed mode: fixed once at start-up, true while an administrator-management key exists.
 bool DetectManagedMode();
 bool IsManagedMode();
@@ -32,6 +40,8 @@ void SetManagedMode(bool managed);
 
 // -1 when the policy key or value is missing or longer than 4 bytes.
 qint32 GetPolicyDword(const QString& name);
+// A Hide box's policy ("HideQLinks", ...): 0, which disables the box, when it cannot be read.
+qint32 GetHidePolicy(const QString& name);
 reg::DWORD GetXmlControl(const QString& name);
 bool IsXmlControlOff(const QString& name);
 
@@ -39,10 +49,11 @@ bool IsXmlControlOff(const QString& name);
 QString GetInstallPath();
 
 reg::DWORD GetHideGroup(const QString& dataKey);
-// Writes 1 for check state 1 and 0 for any other; nothing in managed mode.
-void SetHideGroup(const QString& dataKey, int checkState);
+// Writes 1 for check state 1 and 0 for any other; nothing in managed mode. Returns the first
+// failure of the key creation or the write, or 0.
+[[nodiscard]] reg::LSTATUS SetHideGroup(const QString& dataKey, int checkState);
 reg::DWORD GetAllowOnlyAdmin(const QString& dataKey);
-// Returns the key creation's error, or 0. Callers call it for administrators only.
-reg::LSTATUS SetAllowOnlyAdmin(const QString& dataKey, int checkState);
+// Returns the key creation's or the write's error, or 0. Callers call it for administrators only.
+[[nodiscard]] reg::LSTATUS SetAllowOnlyAdmin(const QString& dataKey, int checkState);
 
 } // namespace settings

@@ -47,6 +47,11 @@ const std::map<unsigned, const char16_t*>& Strings()
         {IDS_INVALID_FEED, u"This link does not contain the valid RSS Feed."},
         {IDS_DELETE, u"Delete"},
         {IDS_DUPLICATE_NAME, u"This name has already been registered."},
+        {IDS_SAVE_FAILED, u"Some settings could not be saved and were left as they were.\n%1"},
+        {IDS_MACHINE_STORE_UNREADABLE,
+         u"The machine settings cannot be read: %1\nAn administrator can recover them: run "
+         u"talven-reg as root, for example \"talven-reg query HKLM\", which rolls back an "
+         u"interrupted write."},
     };
     return table;
 }

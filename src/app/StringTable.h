@@ -46,6 +46,8 @@ enum StringId : unsigned {
     IDS_INVALID_FEED = 175,
     IDS_DELETE = 176,
     IDS_DUPLICATE_NAME = 177,
+    IDS_SAVE_FAILED = 180,
+    IDS_MACHINE_STORE_UNREADABLE = 181,
 };
 
 // Dialog template ids.

@@ -1,12 +1,10 @@
 #include "quicklinks/ClientItemStore.h"
 
-#include "app/ProcessState.h"
 #include "app/Settings.h"
 #include "platform/Trace.h"
 #include "platform/UserRights.h"
 #include "quicklinks/OrderList.h"
 #include "registry/RegValues.h"
-#include "registry/Transaction.h"
 
 #include <algorithm>
 #include <optional>
@@ -31,30 +29,35 @@ constexpr int kOrderIds = 10000;
 
 HKEY RootOf(Root root) { return root == Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
-QString ReadText(HKEY key, const QString& name)
+// A read that found the value or its absence; anything else leaves the item as stored.
+bool ReadOrMissing(LSTATUS status) { return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND; }
+
+// Empty when missing; *readable turns false when the value is there but cannot be read.
+QString ReadText(HKEY key, const QString& name, bool* readable)
 {
     QString text;
-    return QueryString(key, name, kTextBufferUnits, &text) == ERROR_SUCCESS ? text : QString();
+    const LSTATUS status = QueryString(key, name, kTextBufferUnits, &text);
+    *readable = *readable && ReadOrMissing(status);
+    return status == ERROR_SUCCESS ? text : QString();
 }
 
-DWORD ReadDword(HKEY key, const QString& name)
+DWORD ReadDword(HKEY key, const QString& name, bool* readable)
 {
     DWORD value = 0;
-    return QueryDword(key, name, &value) == ERROR_SUCCESS ? value : 0;
+    const LSTATUS status = QueryDword(key, name, &value);
+    *readable = *readable && ReadOrMissing(status);
+    return status == ERROR_SUCCESS ? value : 0;
 }
 
-// The order list as stored; nullopt when a stored value cannot be read as the list.
+// The order list as stored, empty when there is none; nullopt when a stored list cannot be read
+// (too long, an error of the store) or holds no text at all: saving in its place would wipe it.
 std::optional<QString> ReadOrderList(HKEY orderKey)
 {
-    DWORD type = REG_NONE;
-    DWORD size = 0;
-    const LSTATUS status = RegQueryValueEx(orderKey, kDefaultValue, &type, nullptr, &size);
+    QString list;
+    const LSTATUS status = QueryString(orderKey, kDefaultValue, kTextBufferUnits, &list);
     if (status == ERROR_FILE_NOT_FOUND)
         return QString();
-    if (status != ERROR_SUCCESS || type != REG_SZ || size > 2 * kTextBufferUnits)
-        return std::nullopt;
-    QString list;
-    if (QueryString(orderKey, kDefaultValue, kTextBufferUnits, &list) != ERROR_SUCCESS)
+    if (status != ERROR_SUCCESS || list.isEmpty())
         return std::nullopt;
     return list;
 }
@@ -71,10 +74,8 @@ bool IsOrderValueName(QStringView name)
 // has the effect of deleting all 20,000 possible names. None when they already stand after every
 // other value exactly as the save writes them: rewriting them in place then leaves the same key,
 // and an unchanged list gives the store nothing new to write.
-QStringList OrderValuesToDelete(HKEY order, const QList<ListEntry>& entries)
+QStringList OrderValuesToDelete(const QStringList& stored, const QList<ListEntry>& entries)
 {
-    QStringList stored;
-    RegQueryValueNames(order, &stored);
     QStringList ids = stored;
     ids.removeIf([](const QString& name) { return !IsOrderValueName(name); });
     const bool idsLast = std::all_of(stored.cbegin() + (stored.size() - ids.size()), stored.cend(),
@@ -112,24 +113,43 @@ const QStringList kUserItemValues = {
     QStringLiteral("ExecInterfaceType"), QStringLiteral("MenuType"), QStringLiteral("Capability"),
     QStringLiteral("Category"), QStringLiteral("Dependency")};
 
+// The name of the user-defined key's subkey that holds a key path, "" when the path is not below it.
+QString SubKeyOf(const QString& path, const QString& userDefinedKey)
+{
+    const QString prefix = userDefinedKey + QLatin1Char('\\');
+    return path.startsWith(prefix, Qt::CaseInsensitive) ? path.mid(prefix.size()) : QString();
+}
+
 // The item keys below the user-defined key that the save writes, each spelt as the first item
 // that writes it spells it. A deeper item's path never matches a subkey's name: its first
 // component is deleted or rebuilt as a key with subkeys.
 QStringList ItemKeyNames(const QList<ListEntry>& entries, const QString& userDefinedKey)
 {
-    const QString prefix = userDefinedKey + QLatin1Char('\\');
     QStringList names;
     QSet<QString> folded;
     for (const ListEntry& entry : entries) {
-        if (!IsUserDefined(entry.item) || !entry.item.KeyPath.startsWith(prefix, Qt::CaseInsensitive))
+        const QString name = SubKeyOf(entry.item.KeyPath, userDefinedKey);
+        if (entry.keepStored || !IsUserDefined(entry.item) || name.isEmpty())
             continue;
-        const QString name = entry.item.KeyPath.mid(prefix.size());
         if (!folded.contains(name.toUpper())) {
             folded.insert(name.toUpper());
             names.append(name);
         }
     }
     return names;
+}
+
+// The subkeys of the user-defined key that hold an item the save leaves as stored, upper-cased.
+// Their path comes from the order data, which was read whole where the item's path was cut.
+QSet<QString> KeptSubKeys(const QList<ListEntry>& entries, const QString& clientPath, const QString& userDefinedKey)
+{
+    QSet<QString> kept;
+    for (const ListEntry& entry : entries) {
+        const QString name = SubKeyOf(clientPath + QLatin1Char('\\') + entry.item.KeyName, userDefinedKey);
+        if (entry.keepStored && !name.isEmpty())
+            kept.insert(name.section(QLatin1Char('\\'), 0, 0).toUpper());
+    }
+    return kept;
 }
 
 // Whether an item key holds exactly the values the save writes, in that order, and nothing else.
@@ -146,60 +166,83 @@ bool HoldsUserItemValues(HKEY parent, const QString& name)
 // Leaves the user-defined key as deleting and remaking its tree would before the items are
 // written: no values, and only the item keys the save writes, each empty or holding the very
 // values it gets. Keys already like that stay, so that saving an unchanged list writes no data
-// the store does not hold already; anything else is rebuilt.
-void ClearUserDefinedKey(const QString& userDefinedKey, const QList<ListEntry>& entries, Key* userDefined)
+// the store does not hold already; anything else is rebuilt, except the keys of items left as
+// stored.
+void ClearUserDefinedKey(const ClientKeys& keys, const QList<ListEntry>& entries, app::PageSave& save,
+                         Key* userDefined)
 {
+    const QSet<QString> kept = KeptSubKeys(entries, keys.clientPath, keys.userDefinedKey);
     Key key;
     QString storedPath;
-    if (RegOpenKeyEx(HKEY_CURRENT_USER, userDefinedKey, KEY_ALL_ACCESS, key.put()) == ERROR_SUCCESS &&
-        RegGetKeyPath(key, nullptr, &storedPath) == ERROR_SUCCESS &&
-        storedPath.section(QLatin1Char('\\'), -1) == userDefinedKey.section(QLatin1Char('\\'), -1)) {
+    const LSTATUS opened = RegOpenKeyEx(HKEY_CURRENT_USER, keys.userDefinedKey, KEY_ALL_ACCESS, key.put());
+    if (opened == ERROR_SUCCESS && RegGetKeyPath(key, nullptr, &storedPath) == ERROR_SUCCESS &&
+        (!kept.isEmpty() ||
+         storedPath.section(QLatin1Char('\\'), -1) == keys.userDefinedKey.section(QLatin1Char('\\'), -1))) {
         QStringList values;
-        if (RegQueryValueNames(key, &values) == ERROR_SUCCESS && !values.isEmpty())
-            RegDeleteValues(key, values);
+        if (save.Run(Root::CurrentUser, [&] { return RegQueryValueNames(key, &values); }) && !values.isEmpty())
+            save.Run(Root::CurrentUser, [&] { return RegDeleteValues(key, values); });
         QStringList subKeys;
         QString name;
-        for (DWORD index = 0; RegEnumKeyEx(key, index, &name) == ERROR_SUCCESS; ++index)
+        LSTATUS status = ERROR_SUCCESS;
+        for (DWORD index = 0; (status = RegEnumKeyEx(key, index, &name)) == ERROR_SUCCESS; ++index)
             subKeys.append(name);
-        const QStringList items = ItemKeyNames(entries, userDefinedKey);
+        save.Run(Root::CurrentUser, [&] { return status == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : status; });
+        const QStringList items = ItemKeyNames(entries, keys.userDefinedKey);
         for (const QString& subKey : subKeys) {
-            if (!items.contains(subKey) || !HoldsUserItemValues(key, subKey))
-                RegDeleteTree(key, subKey);
+            if (!kept.contains(subKey.toUpper()) && (!items.contains(subKey) || !HoldsUserItemValues(key, subKey)))
+                save.Run(Root::CurrentUser, [&] { return RegDeleteTree(key, subKey); });
         }
         *userDefined = std::move(key);
         return;
     }
-    RegDeleteTree(HKEY_CURRENT_USER, userDefinedKey);
-    RegCreateKeyEx(HKEY_CURRENT_USER, userDefinedKey, KEY_ALL_ACCESS, userDefined->put());
+    save.Run(Root::CurrentUser, [&] {
+        const LSTATUS status = RegDeleteTree(HKEY_CURRENT_USER, keys.userDefinedKey);
+        return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+    });
+    save.Run(Root::CurrentUser, [&] {
+        return RegCreateKeyEx(HKEY_CURRENT_USER, keys.userDefinedKey, KEY_ALL_ACCESS, userDefined->put());
+    });
 }
 
 // Items below the layout's user-defined key are made from an open handle of it, which spares
 // the store a walk down the whole path for each of them.
-void WriteUserDefinedItem(const ClientItem& item, const QString& userDefinedKey, Key* userDefined)
+void WriteUserDefinedItem(const ClientItem& item, const QString& userDefinedKey, app::PageSave& save,
+                          Key* userDefined)
 {
-    const QString prefix = userDefinedKey + QLatin1Char('\\');
     HKEY parent = HKEY_CURRENT_USER;
     QString path = item.KeyPath;
-    if (path.startsWith(prefix, Qt::CaseInsensitive)) {
+    const QString name = SubKeyOf(path, userDefinedKey);
+    if (!name.isEmpty()) {
         if (!*userDefined)
-            RegCreateKeyEx(HKEY_CURRENT_USER, userDefinedKey, KEY_READ | KEY_WRITE, userDefined->put());
+            save.Run(Root::CurrentUser, [&] {
+                return RegCreateKeyEx(HKEY_CURRENT_USER, userDefinedKey, KEY_READ | KEY_WRITE, userDefined->put());
+            });
         if (*userDefined) {
             parent = *userDefined;
-            path = path.mid(prefix.size());
+            path = name;
         }
     }
     Key key;
-    if (RegCreateKeyEx(parent, path, KEY_READ | KEY_WRITE, key.put()) != ERROR_SUCCESS)
+    if (!save.Run(Root::CurrentUser, [&] { return RegCreateKeyEx(parent, path, KEY_READ | KEY_WRITE, key.put()); }))
         return;
-    SetString(key, QStringLiteral("ExecInterface"), item.ExecInterface);
-    SetString(key, QStringLiteral("MenuString"), item.MenuString);
+    const auto run = [&](auto write) { save.Run(Root::CurrentUser, write); };
+    run([&] { return SetString(key, QStringLiteral("ExecInterface"), item.ExecInterface); });
+    run([&] { return SetString(key, QStringLiteral("MenuString"), item.MenuString); });
     // The client watches this event name; a user's item has none, stored as no data at all.
-    RegSetValueEx(key, QStringLiteral("EventForStatusChange"), REG_SZ, nullptr, 0);
-    SetDword(key, QStringLiteral("ExecInterfaceType"), item.ExecInterfaceType);
-    SetDword(key, QStringLiteral("MenuType"), 0);
-    SetDword(key, QStringLiteral("Capability"), 0);
-    SetDword(key, QStringLiteral("Category"), kUserDefinedCategory);
-    SetDword(key, QStringLiteral("Dependency"), 0);
+    run([&] { return RegSetValueEx(key, QStringLiteral("EventForStatusChange"), REG_SZ, nullptr, 0); });
+    run([&] { return SetDword(key, QStringLiteral("ExecInterfaceType"), item.ExecInterfaceType); });
+    run([&] { return SetDword(key, QStringLiteral("MenuType"), 0); });
+    run([&] { return SetDword(key, QStringLiteral("Capability"), 0); });
+    run([&] { return SetDword(key, QStringLiteral("Category"), kUserDefinedCategory); });
+    run([&] { return SetDword(key, QStringLiteral("Dependency"), 0); });
+}
+
+// Opens a key the save writes but never creates; a missing key is no failure, it is just not written.
+bool OpenForSave(HKEY root, const QString& path, app::PageSave& save, Key* key)
+{
+    const LSTATUS status = RegOpenKeyEx(root, path, KEY_READ | KEY_WRITE, key->put());
+    save.Run(Root::CurrentUser, [status] { return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status; });
+    return status == ERROR_SUCCESS && !save.Failed();
 }
 
 } // namespace
@@ -236,9 +279,10 @@ int MaxQuickLinks()
 
 int GetMaxUserDefinedNumber(DWORD layoutMode)
 {
-    const ClientKeys keys = ResolveClientKeys(layoutMode, settings::IsManagedMode());
+    // The layout's own key, also in managed mode: New numbers from it.
+    const ClientKeys keys = ResolveClientKeys(layoutMode, false);
     Key key;
-    if (RegCreateKeyEx(HKEY_CURRENT_USER, keys.userDefinedKey, KEY_READ | KEY_WRITE, key.put()) != ERROR_SUCCESS)
+    if (RegOpenKeyEx(HKEY_CURRENT_USER, keys.userDefinedKey, KEY_READ, key.put()) != ERROR_SUCCESS)
         return 0;
     int highest = 0;
     QString name;
@@ -252,14 +296,19 @@ ItemListLoad LoadItemList(int maxQuickLinks)
     ItemListLoad load;
     const DWORD layoutMode = LayoutMode();
     const ClientKeys keys = ResolveClientKeys(layoutMode, settings::IsManagedMode());
-    Key order;
-    if (RegOpenKeyEx(RootOf(keys.orderRoot), keys.orderKey, KEY_READ, order.put()) != ERROR_SUCCESS)
-        return load;
-    const std::optional<QString> list = ReadOrderList(order);
-    if (!list) {
+    // Whatever cannot be read is kept as stored: the list is then shown read-only and not saved.
+    const auto keep = [&load] {
+        load = ItemListLoad();
         load.keepStoredList = true;
         return load;
-    }
+    };
+    Key order;
+    const LSTATUS opened = RegOpenKeyEx(RootOf(keys.orderRoot), keys.orderKey, KEY_READ, order.put());
+    if (opened == ERROR_FILE_NOT_FOUND)
+        return load;
+    const std::optional<QString> list = opened == ERROR_SUCCESS ? ReadOrderList(order) : std::nullopt;
+    if (!list)
+        return keep();
 
     bool notShown = false;
     int taken = 0;
@@ -270,23 +319,28 @@ ItemListLoad LoadItemList(int maxQuickLinks)
             continue;
         }
         QString keyName;
-        if (QueryString(order, orderId, kTextBufferUnits, &keyName) != ERROR_SUCCESS)
-            continue;
+        LSTATUS status = QueryString(order, orderId, kTextBufferUnits, &keyName);
         const QString keyPath = keys.clientPath + QLatin1Char('\\') + keyName;
         Key itemKey;
-        if (RegOpenKeyEx(HKEY_CURRENT_USER, keyPath, KEY_READ, itemKey.put()) != ERROR_SUCCESS)
+        if (status == ERROR_SUCCESS)
+            status = RegOpenKeyEx(HKEY_CURRENT_USER, keyPath, KEY_READ, itemKey.put());
+        if (status == ERROR_FILE_NOT_FOUND)
             continue;
+        if (status != ERROR_SUCCESS)
+            return keep();
 
         if (++taken > maxQuickLinks)
             notShown = true;
         ListEntry entry;
-        entry.item.MenuString = ReadText(itemKey, QStringLiteral("MenuString"));
-        entry.item.ExecInterface = ReadText(itemKey, QStringLiteral("ExecInterface"));
+        bool readable = true;
+        entry.item.MenuString = ReadText(itemKey, QStringLiteral("MenuString"), &readable);
+        entry.item.ExecInterface = ReadText(itemKey, QStringLiteral("ExecInterface"), &readable);
         entry.item.KeyPath = CutItemText(keyPath);
         entry.item.KeyName = keyName;
         entry.item.OrderId = orderId;
-        entry.item.Category = ReadDword(itemKey, QStringLiteral("Category"));
-        entry.item.ExecInterfaceType = ReadDword(itemKey, QStringLiteral("ExecInterfaceType"));
+        entry.item.Category = ReadDword(itemKey, QStringLiteral("Category"), &readable);
+        entry.item.ExecInterfaceType = ReadDword(itemKey, QStringLiteral("ExecInterfaceType"), &readable);
+        entry.keepStored = !readable || entry.item.KeyPath != keyPath;
         if (notShown) {
             entry.state = ui::kUnchecked;
         } else {
@@ -302,48 +356,53 @@ ItemListLoad LoadItemList(int maxQuickLinks)
     return load;
 }
 
-void SaveItemList(const QList<ListEntry>& entries)
+void WriteItemList(const QList<ListEntry>& entries, app::PageSave& save)
 {
     const bool managed = settings::IsManagedMode();
     const ClientKeys keys = ResolveClientKeys(LayoutMode(), managed);
-    const HKEY root = RootOf(keys.orderRoot);
     // Everything the save can write is the user's: in managed mode the order data belongs to the
-    // policy root, which the save opens for reading only.
-    Transaction transaction(Root::CurrentUser);
+    // policy root, which the save leaves alone.
+    if (!save.Begin(Root::CurrentUser))
+        return;
+    save.SetsSettingsWritten();
 
-    // Outside managed mode the order key is the user's, opened for writing: the same handle
-    // clears the stale ids and writes the new ones.
-    const REGSAM access = managed ? KEY_READ : KEY_READ | KEY_WRITE;
     Key order;
-    const bool orderOpen = RegOpenKeyEx(root, keys.orderKey, access, order.put()) == ERROR_SUCCESS;
+    const bool orderOpen = !managed && OpenForSave(HKEY_CURRENT_USER, keys.orderKey, save, &order);
     Key userDefined;
     if (!managed && !platform::IsElevated()) {
-        ClearUserDefinedKey(keys.userDefinedKey, entries, &userDefined);
-        if (orderOpen)
-            RegDeleteValues(order, OrderValuesToDelete(order, entries));
+        ClearUserDefinedKey(keys, entries, save, &userDefined);
+        if (orderOpen) {
+            QStringList stored;
+            if (save.Run(Root::CurrentUser, [&] { return RegQueryValueNames(order, &stored); }))
+                save.Run(Root::CurrentUser, [&] { return RegDeleteValues(order, OrderValuesToDelete(stored, entries)); });
+        }
     }
 
     QStringList shown;
     QStringList hidden;
     for (const ListEntry& entry : entries) {
-        (entry.state == ui::kUnchecked ? hidden : shown).append(entry.item.OrderId);
+        const ClientItem& item = entry.item;
+        (entry.state == ui::kUnchecked ? hidden : shown).append(item.OrderId);
         if (orderOpen) {
-            SetString(order, entry.item.OrderId, entry.item.KeyName);
-            SetString(order, QLatin1Char('C') + entry.item.OrderId, CategoryCode(entry.item.Category));
+            save.Run(Root::CurrentUser, [&] { return SetString(order, item.OrderId, item.KeyName); });
+            save.Run(Root::CurrentUser, [&] { return SetString(order, QLatin1Char('C') + item.OrderId, CategoryCode(item.Category)); });
         }
-        if (IsUserDefined(entry.item))
-            WriteUserDefinedItem(entry.item, keys.userDefinedKey, &userDefined);
+        if (IsUserDefined(item) && !entry.keepStored)
+            WriteUserDefinedItem(item, keys.userDefinedKey, save, &userDefined);
     }
     if (orderOpen)
-        SetString(order, kDefaultValue, FormatOrderList(shown, hidden));
+        save.Run(Root::CurrentUser, [&] { return SetString(order, kDefaultValue, FormatOrderList(shown, hidden)); });
 
     Key data;
-    if (RegOpenKeyEx(root, keys.dataKey, access, data.put()) == ERROR_SUCCESS)
-        SetDword(data, QStringLiteral("Customized"), 1);
-    order.reset();
-    data.reset();
-    transaction.commit();
-    app::SetSettingsWritten(1);
+    if (!managed && OpenForSave(HKEY_CURRENT_USER, keys.dataKey, save, &data))
+        save.Run(Root::CurrentUser, [&] { return SetDword(data, QStringLiteral("Customized"), 1); });
+}
+
+app::SaveResult SaveItemList(const QList<ListEntry>& entries)
+{
+    app::PageSave save;
+    WriteItemList(entries, save);
+    return save.Commit();
 }
 
 } // namespace ql

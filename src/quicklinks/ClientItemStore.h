@@ -2,6 +2,7 @@
 // Where the client's items and their order live, and how the Quick Links list is read from and
 // written to the store. Every call resolves its keys afresh from the layout mode and managed mode.
 
+#include "app/PageSave.h"
 #include "app/StateImage.h"
 #include "quicklinks/ClientItem.h"
 #include "registry/RegTypes.h"
@@ -28,28 +29,33 @@ ClientKeys CurrentClientKeys();
 
 // 7, or 15 while the client's Resource Center is hidden.
 int MaxQuickLinks();
-// The highest number among the user-defined keys of the layout (the key is created when missing).
+// The highest number among the user-defined keys of the layout; 0 when it has none.
 int GetMaxUserDefinedNumber(reg::DWORD layoutMode);
 
 struct ListEntry {
     ClientItem item;
     ui::StateImage state = ui::kUnchecked;
+    // The item's values could not all be read, or its key path was cut: the save neither
+    // rewrites nor deletes its key.
+    bool keepStored = false;
 };
 
 struct ItemListLoad {
     QList<ListEntry> entries;
     int checked = 0;
     int maxOrderId = 0;
-    // The stored order list must stay as it is: it is too long or not a string (no entries, and
-    // saving the empty list would wipe what is stored), or it carries more ids than a written
-    // list can hold.
+    // The stored order list must stay as it is: the order data could not be read, or the list
+    // holds no text (no entries, and saving the empty list would wipe what is stored), or it
+    // carries more ids than a written list can hold.
     bool keepStoredList = false;
 };
 
 // Entries in the order of the order list; at most maxQuickLinks of them checked.
 ItemListLoad LoadItemList(int maxQuickLinks);
-// Writes the order list and its values and rebuilds the user-defined items, in one transaction
-// per root, and sets the settings-written flag.
-void SaveItemList(const QList<ListEntry>& entries);
+// Writes the order list and its values and rebuilds the user-defined items as part of a page's
+// save, which sets the settings-written flag once committed. Stops at the first failed write.
+void WriteItemList(const QList<ListEntry>& entries, app::PageSave& save);
+// The list in a save of its own.
+[[nodiscard]] app::SaveResult SaveItemList(const QList<ListEntry>& entries);
 
 } // namespace ql

@@ -5,6 +5,8 @@
 #include "platform/UserRights.h"
 #include "quicklinks/OrderList.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::uint32_t kEditedExecInterfaceType = 4;
@@ -109,19 +111,31 @@ bool QuickLinkModel::MayEditUserItems() const
     return !settings::IsManagedMode() && !platform::IsElevated() && ql::LayoutMode() != 1;
 }
 
+// A row left as stored is never edited; deleting would renumber the user's items above it.
+bool QuickLinkModel::MayDelete(int row, const QString& userDefinedKey) const
+{
+    const int number = UserDefinedNumber(Item(row), userDefinedKey);
+    return std::none_of(m_rows.cbegin(), m_rows.cend(), [&](const ql::ListEntry& entry) {
+        return entry.keepStored
+            && (&entry == &m_rows.at(row)
+                || (ql::IsUserDefined(entry.item) && UserDefinedNumber(entry.item, userDefinedKey) > number));
+    });
+}
+
 QuickLinkModel::Buttons QuickLinkModel::LoadButtons(int row) const
 {
     if (row < 0 || row >= m_rows.size())
         return {};
     const bool enable = ql::IsUserDefined(Item(row)) && MayEditUserItems() && m_nChecked >= 2;
-    return {enable, enable};
+    return {enable && !m_rows.at(row).keepStored, enable && MayDelete(row, ql::CurrentClientKeys().userDefinedKey)};
 }
 
 QuickLinkModel::Buttons QuickLinkModel::ItemChangedButtons(int row) const
 {
     if (row < 0 || row >= m_rows.size() || !ql::IsUserDefined(Item(row)) || !MayEditUserItems())
         return {};
-    return {true, State(row) == ui::kUnchecked || m_nChecked >= 2};
+    return {!m_rows.at(row).keepStored, (State(row) == ui::kUnchecked || m_nChecked >= 2)
+                                            && MayDelete(row, ql::CurrentClientKeys().userDefinedKey)};
 }
 
 void QuickLinkModel::PopulateItemList()
@@ -149,10 +163,10 @@ void QuickLinkModel::FreeItemList()
     endResetModel();
 }
 
-void QuickLinkModel::SaveItemList() const
+void QuickLinkModel::WriteItemList(app::PageSave& save) const
 {
     if (!m_bKeepStoredList)
-        ql::SaveItemList(m_rows);
+        ql::WriteItemList(m_rows, save);
 }
 
 bool QuickLinkModel::MoveRow(int from, int to)
@@ -204,6 +218,8 @@ bool QuickLinkModel::DeleteItem(int row)
     if (row < 0 || row >= m_rows.size())
         return false;
     const QString userDefinedKey = ql::CurrentClientKeys().userDefinedKey;
+    if (!MayDelete(row, userDefinedKey))
+        return false;
     const int number = UserDefinedNumber(Item(row), userDefinedKey);
     const int orderId = ql::LeadingNumber(Item(row).OrderId);
     if (State(row) == ui::kChecked) {

@@ -29,9 +29,9 @@ public:
     // Fills the list from the store; the counters follow the load.
     void PopulateItemList();
     void FreeItemList();
-    // Writes the list, unless the stored one must be kept (unreadable, or more ids than a
-    // written list holds): then nothing of it is touched.
-    void SaveItemList() const;
+    // Writes the list into the page's save, unless the stored one must be kept (unreadable, or
+    // more ids than a written list holds): then nothing of it is touched.
+    void WriteItemList(app::PageSave& save) const;
     bool KeepsStoredList() const { return m_bKeepStoredList; }
 
     // The check rules: whether a row may take the requested state, with the counters following
@@ -53,7 +53,7 @@ public:
     int AddItem(const ClientItem& edited);
     void ReplaceItem(int row, const ClientItem& edited);
     // Removes a row and renumbers the user-defined items and order ids above it; false when the
-    // row is the last checked one.
+    // row is the last checked one, or when it or an item it would renumber must stay as stored.
     bool DeleteItem(int row);
     // New is refused once another entry would not fit the order list or its ids.
     bool CanAddItem() const;
@@ -75,6 +75,7 @@ Q_SIGNALS:
 private:
     void SetState(int row, ui::StateImage state);
     bool MayEditUserItems() const;
+    bool MayDelete(int row, const QString& userDefinedKey) const;
     int UserDefinedNumber(const ClientItem& item, const QString& userDefinedKey) const;
 
     QList<ql::ListEntry> m_rows;

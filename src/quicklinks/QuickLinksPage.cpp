@@ -6,9 +6,7 @@
 #include "app/Modal.h"
 #include "app/StringTable.h"
 #include "platform/Trace.h"
-#include "platform/UserRights.h"
 #include "quicklinks/AddItem.h"
-#include "registry/Transaction.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -17,8 +15,6 @@
 #include <QPushButton>
 #include <QTimerEvent>
 #include <QVBoxLayout>
-
-#include <optional>
 
 namespace {
 
@@ -172,7 +168,7 @@ void CQuickLinks::PopulateItemList()
     if (m_model.KeepsStoredList()) {
         // Nothing that the user changes here could be saved without losing the stored list.
         for (QWidget* control : ContentControls())
-            control->setEnabled(false);
+            DisableControl(control);
     }
     m_list->SetSelectionMark(0);
     if (m_list->GetSelectionMark() >= 0)
@@ -264,25 +260,20 @@ void CQuickLinks::ShowMaximumMessage(int maxQuickLinks)
                        res::LoadResString(res::IDS_CAPTION), QMessageBox::Information, QMessageBox::Ok);
 }
 
-void CQuickLinks::OnOK()
+app::SaveResult CQuickLinks::OnOK()
 {
     TRACE("CQuickLinks::OnOk");
     const reg::DWORD layoutMode = ql::LayoutMode();
     if (layoutMode != 0 && layoutMode != 2)
-        return;
-    // One transaction per root: the list and HideGroup are the user's, AllowOnlyAdmin the machine's.
-    reg::Transaction userTransaction(reg::Root::CurrentUser);
-    std::optional<reg::Transaction> machineTransaction;
-    if (platform::IsUserAnAdmin())
-        machineTransaction.emplace(reg::Root::LocalMachine);
+        return {};
+    app::PageSave save;
     // Before the first tick the list is not loaded yet: saving it would wipe the stored one.
     if (IsLoaded())
-        m_model.SaveItemList();
-    SaveSharedBoxes(ql::ResolveClientKeys(layoutMode, settings::IsManagedMode()).dataKey);
-    userTransaction.commit();
-    if (machineTransaction)
-        machineTransaction->commit();
+        m_model.WriteItemList(save);
+    SaveSharedBoxes(ql::ResolveClientKeys(layoutMode, settings::IsManagedMode()).dataKey, save);
+    const app::SaveResult result = save.Commit();
     FreeItemList();
+    return result;
 }
 
 void CQuickLinks::OnCancel()

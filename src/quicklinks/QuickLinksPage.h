@@ -19,7 +19,7 @@ public:
     ~CQuickLinks() override;
 
     bool OnInitDialog() override;
-    void OnOK() override;
+    [[nodiscard]] app::SaveResult OnOK() override;
     void OnCancel() override;
     bool OnSetActive() override;
 

@@ -10,4 +10,4 @@ CToolKit::CToolKit()
 void CToolKit::BuildContent(QVBoxLayout* layout) { AddText(layout, res::IDC_INTRO); }
 
 // A policy that forbids hiding the Resource Center also keeps a locked page's box as it is.
-bool CToolKit::PageLocksAdminBox() const { return settings::GetPolicyDword(QStringLiteral("HideRCenter")) == 0; }
+bool CToolKit::PageLocksAdminBox() const { return settings::GetHidePolicy(QStringLiteral("HideRCenter")) == 0; }

@@ -57,7 +57,7 @@ public:
 protected:
     void BuildContent(QVBoxLayout* layout) override { layout->addWidget(content = new QPushButton("x")); }
     QList<QWidget*> ContentControls() const override { return {content}; }
-    void SaveContent() override { saved = true; }
+    void SaveContent(app::PageSave&) override { saved = true; }
     void FreeRecords() override { freed = true; }
 };
 
@@ -101,7 +101,7 @@ TEST_P(AdminLockTest, PageAppliesTheLock)
 TEST_P(AdminLockTest, OkWritesWhatTheRightsAllow)
 {
     const Situation& s = GetParam();
-    page.OnOK();
+    EXPECT_FALSE(page.OnOK().Failed());
     const QString key = settings::DataKey(settings::Area::QuickLinks);
     EXPECT_EQ(page.saved, !s.managed && !s.elevated);
     EXPECT_TRUE(page.freed);

@@ -57,14 +57,14 @@ TEST_F(SettingsTest, HideGroupIsOneOnlyWhenCheckedAndManagedModeReadsTheMachineA
     TempStore store;
     const QString key = UserDataKey(Area::MessageCenter), policy = PolicyDataKey(Area::MessageCenter);
     for (const auto& [state, stored] : {std::pair{2, kDword0}, {1, kDword1}, {0, kDword0}}) {
-        SetHideGroup(key, state);
+        EXPECT_EQ(SetHideGroup(key, state), ERROR_SUCCESS);
         EXPECT_EQ(ReadBytes(HKEY_CURRENT_USER, key, "HideGroup"), stored) << state;
     }
     PutValue(HKEY_LOCAL_MACHINE, policy, "HideGroup", REG_DWORD, kDword1);
     EXPECT_EQ(GetHideGroup(policy), 0u);
     SetManagedMode(true);
     EXPECT_EQ(GetHideGroup(policy), 1u);
-    SetHideGroup(key, 1);
+    EXPECT_EQ(SetHideGroup(key, 1), ERROR_SUCCESS) << "nothing to write";
     EXPECT_EQ(ReadBytes(HKEY_CURRENT_USER, key, "HideGroup"), kDword0);
 }
 

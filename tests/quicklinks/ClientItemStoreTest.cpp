@@ -68,7 +68,7 @@ TEST_P(LoadTest, EntriesFollowTheOrderListAndSaveBack)
     EXPECT_EQ(load.checked, QString(c.expected).count(":2") + QString(c.expected).count(":3"));
     EXPECT_EQ(load.maxOrderId, c.maxOrderId);
     EXPECT_FALSE(load.keepStoredList);
-    ql::SaveItemList(load.entries);
+    EXPECT_FALSE(ql::SaveItemList(load.entries).Failed());
     EXPECT_EQ(ReadText(root, orderKey, QString()), c.written);
 }
 
@@ -96,16 +96,19 @@ TEST(Limits, MaximumOfQuickLinks)
     }
 }
 
+// The layout's own key, in managed mode too, read without making it.
 TEST(Limits, HighestUserDefinedNumber)
 {
     GuiEnvironment env;
+    PutKey(HKEY_CURRENT_USER, kClient2 + "\\UserDefined\\0040");
+    settings::SetManagedMode(true);
     EXPECT_EQ(ql::GetMaxUserDefinedNumber(0), 0);
-    EXPECT_NE(Export(kClient + "\\UserDefined"), "<missing>") << "the key is made when missing";
+    EXPECT_EQ(ql::GetMaxUserDefinedNumber(2), 40);
+    EXPECT_EQ(Export(kClient + "\\UserDefined"), "<missing>") << "a load makes no key";
+    settings::SetManagedMode(false);
     for (const char* name : {"0003", "0012x", "abc", "7"})
         PutKey(HKEY_CURRENT_USER, kClient + "\\UserDefined\\" + name);
-    PutKey(HKEY_CURRENT_USER, kClient2 + "\\UserDefined\\0040");
     EXPECT_EQ(ql::GetMaxUserDefinedNumber(0), 12);
-    EXPECT_EQ(ql::GetMaxUserDefinedNumber(2), 40);
 }
 
 // Managed: the policy order is read-only and only the user's items are written. Elevated: the
@@ -131,7 +134,7 @@ TEST(SaveTest, WhatEachProcessWrites)
         ql::ItemListLoad load = ql::LoadItemList(7);
         ASSERT_EQ(load.entries.size(), 3);
         std::swap(load.entries[0], load.entries[1]);
-        ql::SaveItemList(load.entries);
+        EXPECT_FALSE(ql::SaveItemList(load.entries).Failed());
 
         EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kPolicyOrder, QString()), "0020 0001 9999 0002");
         EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kOrder, QString()),
@@ -219,7 +222,7 @@ TEST_P(RewriteTest, SameAsAfterClearingFirst)
         GuiEnvironment env;
         env.setRights(false, false);
         PutClient("0020 0001 0021 9999 0002");
-        ql::SaveItemList(ql::LoadItemList(7).entries);
+        ASSERT_FALSE(ql::SaveItemList(ql::LoadItemList(7).entries).Failed());
         GetParam().change();
         const QList<ql::ListEntry> entries = ql::LoadItemList(7).entries;
         if (clearFirst) {
@@ -231,7 +234,7 @@ TEST_P(RewriteTest, SameAsAfterClearingFirst)
                 ids << ql::FourDigits(n) << "C" + ql::FourDigits(n);
             ASSERT_EQ(RegDeleteValues(order, ids), ERROR_SUCCESS);
         }
-        ql::SaveItemList(entries);
+        ASSERT_FALSE(ql::SaveItemList(entries).Failed());
         exports[clearFirst] = Export(kClient) + Export(kData);
     }
     EXPECT_EQ(exports[0].toStdString(), exports[1].toStdString());

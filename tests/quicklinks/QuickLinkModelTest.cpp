@@ -167,7 +167,7 @@ TEST_F(ModelTest, NewUntilTheOrderListIsFull)
     EXPECT_EQ(first.KeyPath, kClient2 + "\\UserDefined\\0003");
     for (int n = 0; n < 100 && model->CanAddItem(); ++n)
         added();
-    model->SaveItemList();
+    ASSERT_FALSE(ql::SaveItemList(model->Entries()).Failed());
     model->PopulateItemList();
     ASSERT_EQ(model->rowCount(), ql::kMaxOrderedItems) << "a full list reads back whole";
     EXPECT_EQ(model->Item(ql::kMaxOrderedItems - 1).KeyName, "UserDefined\\0044");

@@ -1,6 +1,7 @@
 #include "app/CheckListCtrl.h"
 #include "app/Controls.h"
 #include "app/CustomizerApp.h"
+#include "app/IconButton.h"
 #include "app/QsCustSheet.h"
 #include "quicklinks/AddItem.h"
 #include "quicklinks/QuickLinksPage.h"
@@ -171,8 +172,8 @@ const StateCase kStateCases[] = {
      false, false, false, true, true, "Client Data"},
     {"hide_policy_1", [](GuiEnvironment&) { PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "HideQLinks", 1); },
      true, false, true, true, false, "Client Data"},
-    {"unreadable_order_list_is_kept", [](GuiEnvironment&) {
-         PutValue(HKEY_CURRENT_USER, kOrder, QString(), REG_BINARY, QByteArray("0\0" "0\0" "2\0" "0\0", 8));
+    {"order_list_without_text_is_kept", [](GuiEnvironment&) {
+         PutValue(HKEY_CURRENT_USER, kOrder, QString(), REG_SZ, QByteArray());
      }, false, true, false, true, false, "Data"},
     {"order_list_with_more_ids_than_a_save_holds_is_kept", [](GuiEnvironment&) {
          PutString(HKEY_CURRENT_USER, kOrder, QString(), QString("0001 ").repeated(52).chopped(1));
@@ -192,6 +193,9 @@ TEST_P(PageStateTest, ControlsAndWhatOkWrites)
 
     for (int id : {IDC_OUTPUTLIST, IDC_ARROWUP, IDC_ARROWDOWN, IDC_NEW, IDC_LIST_LABEL})
         EXPECT_EQ(Control(&page, id)->isEnabled(), c.listEnabled) << id;
+    for (auto [id, enabledIcon, disabledIcon] : {std::tuple{IDC_ARROWUP, 138u, 135u}, {IDC_ARROWDOWN, 137u, 136u}})
+        EXPECT_EQ(static_cast<CIconButton*>(Control(&page, id))->ShownIconId(),
+                  c.listEnabled ? enabledIcon : disabledIcon) << id;
     EXPECT_EQ(EditDelete(&page), "ed");
     EXPECT_TRUE(static_cast<QLabel*>(Control(&page, IDC_INTRO))->text().startsWith(
         QString("Select up to %1 ").arg(ql::MaxQuickLinks())));
@@ -200,7 +204,7 @@ TEST_P(PageStateTest, ControlsAndWhatOkWrites)
     EXPECT_EQ(page.AdminOnlyBox()->isEnabled(), c.adminEnabled);
     EXPECT_EQ(page.AdminOnlyBox()->isChecked(), c.adminChecked);
 
-    page.OnOK();
+    EXPECT_FALSE(page.OnOK().Failed());
     EXPECT_EQ(Changed(before), c.written);
 }
 
@@ -219,7 +223,7 @@ TEST(QuickLinksPage, BeforeTheLoadNothingIsTouched)
     env.setModalHandler([](QDialog&) -> int { ADD_FAILURE() << "no editor without a row"; return 0; });
     Click(&page, IDC_EDIT);
     Click(&page, IDC_DELETE);
-    page.OnOK();
+    EXPECT_FALSE(page.OnOK().Failed());
     EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kOrder, QString()), kList);
 }
 
