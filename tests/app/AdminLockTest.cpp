@@ -1,6 +1,9 @@
 #include "app/AdminLock.h"
 #include "app/AreaPage.h"
 #include "app/ConfirmElev.h"
+#include "app/CustomizerApp.h"
+#include "app/ProcessState.h"
+#include "app/QsCustSheet.h"
 #include "app/Settings.h"
 #include "buttonlight/BlinkPage.h"
 #include "messagecenter/MessageCenterPage.h"
@@ -177,6 +180,38 @@ TEST_F(ElevationTest, AdministratorClickJustMarksTheChange)
     page.AdminOnlyBox()->click();
     EXPECT_TRUE(page.AdminOnlyBox()->isChecked());
     EXPECT_TRUE(page.IsModified());
+}
+
+// Without our own window to take the close request, Continue closes the sheet itself, as the
+// request would: cancelled, nothing saved, the client not told.
+TEST(ElevationFallback, ContinueClosesTheSheetWhenTheRequestCannotBePosted)
+{
+    GuiEnvironment env;
+    env.setRights(false, false);
+    bool closed = false;
+    env.setModalHandler([&](QDialog& dialog) -> int {
+        if (auto* confirm = qobject_cast<CConfirmElev*>(&dialog)) {
+            confirm->OnBnClickedContinue();
+            return confirm->result();
+        }
+        auto& sheet = static_cast<CQsCustSheet&>(dialog);
+        sheet.show();
+        auto* page = static_cast<CAreaPage*>(sheet.GetPage(0));
+        page->HideBox()->click();
+        app::SetSettingsWritten(1);
+        page->AdminOnlyBox()->click();
+        closed = WaitFor([&sheet] { return !sheet.isVisible(); }, 2000);
+        if (!closed)
+            sheet.reject();
+        return sheet.result();
+    });
+    CCustomizerApp app;
+    app.InitInstance();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(app.LastSheetResult(), 2);
+    EXPECT_EQ(app::SettingsWritten(), 0);
+    EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, settings::UserDataKey(settings::Area::QuickLinks), "HideGroup"));
+    EXPECT_FALSE(env.services.calls.contains("SignalClientUpdate"));
 }
 
 TEST(BrokerPath, MissingFolderGivesTheBareName)

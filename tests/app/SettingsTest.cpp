@@ -3,13 +3,19 @@
 #include "platform/UserRights.h"
 #include "platform/WindowsVersion.h"
 #include "registry/Registry.h"
+#include "registry/Transaction.h"
 #include "StoreValues.h"
 #include "TempStore.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
+#include <functional>
 #include <optional>
 
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace reg;
@@ -104,6 +110,56 @@ TEST_F(SettingsTest, EitherMachineManagementKeyMeansManagedMode)
         EXPECT_EQ(DetectManagedMode(), c.managed);
         EXPECT_FALSE(IsManagedMode()) << "detecting does not switch the mode";
     }
+}
+
+// Runs body in a child that drops to the user nobody; returns the child's exit code.
+int AsNobody(const std::function<int()>& body)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(100);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
+}
+
+// A write of the machine store killed half way leaves a hot journal that only a writer can roll
+// back: a user who may not write the store cannot read it, and its policy fails closed.
+TEST_F(SettingsTest, InterruptedMachineWriteFailsClosedForAUser)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "prepares the store as root and reads it as nobody";
+    TempStore store;
+    PutDword(HKEY_LOCAL_MACHINE, kPolicyKey, "DisableCustomize", 0);
+    ASSERT_TRUE(QFile::setPermissions(store.dir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                       QFile::ReadOther | QFile::ExeOther));
+    ResetStore();
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        Transaction transaction(Root::LocalMachine);
+        Key key;
+        RegCreateKeyEx(HKEY_LOCAL_MACHINE, kAdmiCtrlKey, KEY_ALL_ACCESS, key.put());
+        // More than the page cache holds, so that the store file itself is written before the end.
+        const QByteArray pad(8 << 20, '\1');
+        RegSetValueEx(key, "Pad", REG_BINARY, reinterpret_cast<const BYTE*>(pad.constData()), DWORD(pad.size()));
+        ::_exit(0); // dies with the transaction open
+    }
+    ::waitpid(writer, nullptr, 0);
+    ASSERT_TRUE(QFile::exists(store.path(Root::LocalMachine) + "-journal"));
+
+    const int failed = AsNobody([] {
+        ResetStore();
+        const QString key = UserDataKey(Area::QuickLinks);
+        return (MachineStoreStatus() == ERROR_SUCCESS ? 1 : 0) | (DetectManagedMode() ? 0 : 2) |
+               (GetAllowOnlyAdmin(key) == 1 ? 0 : 4) | (GetHidePolicy("HideQLinks") == 0 ? 0 : 8);
+    });
+    EXPECT_EQ(failed, 0);
+    // Root, as talven-reg would, rolls the interrupted write back.
+    EXPECT_EQ(MachineStoreStatus(), ERROR_SUCCESS);
+    EXPECT_FALSE(DetectManagedMode());
 }
 
 TEST_F(SettingsTest, DataKeyFollowsManagedModeThenLayout)
