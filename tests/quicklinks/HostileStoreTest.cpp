@@ -99,10 +99,12 @@ TEST_P(LoadHazardTest, SaveKeepsWhatTheLoadCouldNotRead)
     app::PageSave save;
     model.WriteItemList(save);
     EXPECT_FALSE(save.Commit().Failed());
-    if (c.listKept)
+    if (c.listKept) {
         EXPECT_EQ(Stored().toStdString(), before.toStdString());
-    if (!c.untouched.isEmpty())
+    }
+    if (!c.untouched.isEmpty()) {
         EXPECT_EQ(Export(c.untouched).toStdString(), untouched.toStdString());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Hazards, LoadHazardTest, testing::ValuesIn(kLoadHazards),
