@@ -164,7 +164,7 @@ TEST(RegCommandTest, ImportAppliesGoodLinesOfEachRootAtomicallyAndRefusesBadHead
     const struct { QByteArray file; bool machineReadOnly; QString err; std::string stored; } cases[] = {
         {good, false, badDword + "talven-reg: FILE: 7 change(s) imported, 1 problem(s)\n",
          "[Imp] a=1:78000000 c=4:2a000000\n[Imp] @=1:6d000000\n"},
-        {good, true, badDword + "talven-reg: FILE: HKEY_LOCAL_MACHINE was not changed: Access is denied.\n"
+        {good, true, badDword + "talven-reg: FILE: HKEY_LOCAL_MACHINE was not changed: Access is denied. (store file MACHINEDB)\n"
          "talven-reg: FILE: 5 change(s) imported, 2 problem(s)\n", "[Imp] a=1:78000000 c=4:2a000000\n"},
         {"Windows Registry Editor Version 4.00\n[HKEY_CURRENT_USER\\Imp]\n\"a\"=\"x\"\n", false,
          "talven-reg: FILE: not a registry file: the first line must be 'Windows Registry Editor Version 5.00' or "
@@ -179,7 +179,8 @@ TEST(RegCommandTest, ImportAppliesGoodLinesOfEachRootAtomicallyAndRefusesBadHead
         ASSERT_TRUE(WriteAll(file, c.file));
         const Output r = Reg({"import", file});
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err.toStdString(), QString(c.err).replace(QStringLiteral("FILE"), file).toStdString());
+        EXPECT_EQ(r.err.toStdString(), QString(c.err).replace(QStringLiteral("FILE"), file)
+                                           .replace(QStringLiteral("MACHINEDB"), store.path(Root::LocalMachine)).toStdString());
         EXPECT_EQ(Dump(HKEY_CURRENT_USER, "Imp") + Dump(HKEY_LOCAL_MACHINE, "Imp") + Dump(HKEY_CURRENT_USER, "Gone"),
                   c.stored);
     }
@@ -219,7 +220,8 @@ TEST(RegCommandTest, BinaryReportsFailuresOnOneLineAndLeavesCorruptFilesAlone)
     const Output corrupt = RegProcess({"add", "HKCU\\Software", "/v", "x", "/d", "y", "/f"}, {});
     EXPECT_EQ(corrupt.status, 1);
     EXPECT_TRUE(corrupt.err.startsWith("talven-reg: HKEY_CURRENT_USER\\Software: ") && corrupt.err.count(u'\n') == 1 &&
-                corrupt.err.endsWith(QStringLiteral(" (store file %1)\n").arg(userFile)))
+                corrupt.err.endsWith(QStringLiteral("The file %1 is not a settings store of this version; it is left "
+                                                    "untouched.\n").arg(userFile)))
         << corrupt.err.toStdString();
     EXPECT_EQ(ReadAll(userFile), garbage);
 
