@@ -59,17 +59,25 @@ const char* const kStatements[] = {
 };
 static_assert(std::size(kStatements) == static_cast<size_t>(Stmt::Count));
 
-bool WritableFolder(const QString& folder)
+// Whether this user may make files in the folder: the nearest existing folder decides.
+LSTATUS FolderStatus(const QString& folder)
 {
-    // The nearest existing folder decides whether the file (and its journal) can be made.
     QFileInfo info(folder);
     while (!info.exists()) {
         const QString parent = info.absolutePath();
         if (parent == info.absoluteFilePath())
-            return false;
+            return ERROR_CANNOT_MAKE;
         info = QFileInfo(parent);
     }
-    return ::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK | X_OK) == 0;
+    if (!info.isDir())
+        return ERROR_CANNOT_MAKE;
+    return ::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK | X_OK) == 0 ? ERROR_SUCCESS
+                                                                                             : ERROR_ACCESS_DENIED;
+}
+
+bool WritableFolder(const QString& folder)
+{
+    return FolderStatus(folder) == ERROR_SUCCESS;
 }
 
 // What the path holds, looked at without opening it: a FIFO must never block the caller.
@@ -185,6 +193,8 @@ LSTATUS RootStore::writeStatus()
     bool exists = false;
     if (const LSTATUS status = FileState(QFile::encodeName(m_config.path), &exists); status != ERROR_SUCCESS)
         return status;
+    if (!exists && m_config.access != RootAccess::ReadOnly)
+        return FolderStatus(QFileInfo(m_config.path).absolutePath());
     return writable() ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
