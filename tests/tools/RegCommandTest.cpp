@@ -325,22 +325,4 @@ TEST(RegCommandTest, NamesThatWouldBecomeLinesAreRefusedAndLongNamesCutInErrors)
     EXPECT_TRUE(longName.err.contains(QChar(0x2026)));
 }
 
-// A user whose folder only root may write still reads the own file (the write-ahead log's files
-// cannot be made there) and is told why a write is refused. Run as the user nobody.
-TEST(RegCommandTest, AUserReadsTheOwnFileInAFolderTheUserCannotWrite)
-{
-    TempStore store;
-    PutString(HKEY_CURRENT_USER, "Q", "name", "value");
-    ResetStore();
-    ASSERT_EQ(::chmod(qPrintable(store.dir()), 0755), 0);
-    ASSERT_EQ(::chown(qPrintable(store.path(Root::CurrentUser)), kNobody, kNobody), 0);
-    const QByteArray result = AsNobody([] {
-        const Output query = Reg({"query", "HKCU\\Q", "/v", "name"});
-        const Output add = Reg({"add", "HKCU\\Q", "/v", "other", "/f"});
-        return (QString::number(query.status) + query.out + QString::number(add.status) + add.err).toUtf8();
-    });
-    EXPECT_EQ(result, QString("0\nHKEY_CURRENT_USER\\Q\n    name    REG_SZ    value\n\n1talven-reg: HKEY_CURRENT_USER\\Q: "
-                              "Access is denied. (store file %1)\n").arg(store.path(Root::CurrentUser)).toUtf8());
-}
-
 } // namespace
