@@ -15,6 +15,7 @@
 #include <string>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 using namespace reg;
 
@@ -255,6 +256,8 @@ TEST(RegCommandTest, ExportWritesOnlyRegularFilesAndNeverFollowsLinks)
     TempStore store;
     PutDword(HKEY_CURRENT_USER, "E", "v", 1);
     const QString dir = store.dir();
+    // A device of its own, the same as /dev/full: a faulty export must not replace the system's.
+    ASSERT_EQ(::mknod(qPrintable(dir + "/full"), S_IFCHR | 0666, makedev(1, 7)), 0);
     ::mkfifo(qPrintable(dir + "/fifo"), 0600);
     QDir(dir).mkdir("folder");
     WriteAll(dir + "/old.reg", "keep");
@@ -263,7 +266,7 @@ TEST(RegCommandTest, ExportWritesOnlyRegularFilesAndNeverFollowsLinks)
     const QString notRegular = "exists and is not a regular file (a device, FIFO, socket or folder); it was left untouched";
     const QString link = "is a symbolic link, which export does not follow; give the path of the file itself";
     const struct { QString target; QString refusal; std::string after; } cases[] = {
-        {"/dev/full", notRegular, "device"},
+        {dir + "/full", notRegular, "device"},
         {dir + "/fifo", notRegular, "fifo"},
         {dir + "/folder", notRegular, "folder"},
         {dir + "/dangling", link, "link to " + (dir + "/nowhere.reg").toStdString()},
