@@ -2,6 +2,7 @@
 // limits the store relies on.
 
 #include "registry/RegFileReader.h"
+#include "registry/RegKeyName.h"
 
 #include "FuzzCheck.h"
 
@@ -15,6 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const reg::RegFileOp& op : contents.ops) {
         Check(op.line > 0);
         Check(!op.path.startsWith(u'\\') && !op.path.endsWith(u'\\') && !op.path.contains(u"\\\\"));
+        Check(!reg::HasControlCharacter(op.path)); // a key name never becomes lines of an export
         Check(op.name.size() <= reg::kMaxValueNameUnits);
         Check(quint64(op.data.size()) <= reg::kMaxValueBytes);
     }

@@ -4,6 +4,7 @@
 #include "Utf16Le.h"
 
 #include <QByteArrayView>
+#include <QStringDecoder>
 #include <QStringView>
 #include <QtEndian>
 
@@ -94,22 +95,11 @@ std::optional<QString> TakeQuoted(QStringView& s)
     return std::nullopt;
 }
 
-// FF FE marks UTF-16LE, taken unit by unit so that a lone surrogate written on Windows survives;
-// anything else is UTF-8, where a BOM means nothing.
-QString DecodeFile(const QByteArray& bytes)
+// Physical lines, ended by CRLF, LF or a lone CR, of text or of bytes.
+template <typename View>
+QVector<View> SplitLines(View text)
 {
-    if (bytes.startsWith("\xFF\xFE"))
-        return FromUtf16Le(bytes.constData() + 2, bytes.size() - 2);
-    QByteArrayView utf8(bytes);
-    if (utf8.startsWith("\xEF\xBB\xBF"))
-        utf8 = utf8.sliced(3);
-    return QString::fromUtf8(utf8);
-}
-
-// Physical lines, ended by CRLF, LF or a lone CR.
-QVector<QStringView> SplitLines(QStringView text)
-{
-    QVector<QStringView> lines;
+    QVector<View> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] != u'\r' && text[i] != u'\n')
@@ -121,6 +111,43 @@ QVector<QStringView> SplitLines(QStringView text)
     }
     if (start < text.size())
         lines.append(text.sliced(start));
+    return lines;
+}
+
+struct DecodedLines {
+    QStringList text;
+    QVector<const char*> invalid; // per line: why its bytes are not text, or null
+};
+
+// FF FE marks UTF-16LE, taken unit by unit so that a lone surrogate written on Windows survives;
+// anything else is UTF-8, where a BOM means nothing. Bytes that are not text in the file's encoding
+// mark their line, which is then reported and skipped rather than read with replacement characters.
+DecodedLines DecodeFile(const QByteArray& bytes)
+{
+    DecodedLines lines;
+    if (bytes.startsWith("\xFF\xFE")) {
+        const QString text = FromUtf16Le(bytes.constData() + 2, bytes.size() - 2);
+        for (QStringView line : SplitLines(QStringView(text))) {
+            lines.text.append(line.toString());
+            lines.invalid.append(nullptr);
+        }
+        if (bytes.size() % 2 != 0) {
+            if (lines.text.isEmpty() || text.endsWith(u'\r') || text.endsWith(u'\n')) {
+                lines.text.append(QString());
+                lines.invalid.append(nullptr);
+            }
+            lines.invalid.last() = "the UTF-16 file ends in an odd byte: the line is cut short";
+        }
+        return lines;
+    }
+    QByteArrayView utf8(bytes);
+    if (utf8.startsWith("\xEF\xBB\xBF"))
+        utf8 = utf8.sliced(3);
+    for (QByteArrayView line : SplitLines(utf8)) {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        lines.text.append(decoder.decode(line));
+        lines.invalid.append(decoder.hasError() ? "invalid UTF-8: the line is skipped" : nullptr);
+    }
     return lines;
 }
 
@@ -160,7 +187,11 @@ ValueData DwordData(QStringView s)
 
 class Parser {
 public:
-    explicit Parser(QStringView text) : lines_(SplitLines(text)) {}
+    explicit Parser(DecodedLines decoded) : text_(std::move(decoded))
+    {
+        for (const QString& line : text_.text)
+            lines_.append(line);
+    }
     RegFileContents Run();
 
 private:
@@ -176,6 +207,7 @@ private:
     RegFileOp Op(RegFileOp::Kind kind, int number) const;
     void Error(int number, const QString& message) { result_.errors.append({number, message}); }
 
+    DecodedLines text_;
     QVector<QStringView> lines_;
     qsizetype next_ = 0;    // index of the next line to read
     bool regedit4_ = false;
@@ -195,8 +227,14 @@ RegFileContents Parser::Run()
     result_.headerOk = true;
     while (next_ < lines_.size()) {
         const int number = int(next_ + 1);
+        const char* invalid = text_.invalid[next_];
         const QStringView line = SkipBlanks(lines_[next_++]);
-        if (line.startsWith(u'['))
+        if (invalid) {
+            Error(number, QString::fromLatin1(invalid));
+            // The values after a key line that could not be read must not land in the previous key.
+            if (line.startsWith(u'['))
+                target_ = Target::Skip;
+        } else if (line.startsWith(u'['))
             KeyLine(line.sliced(1), number);
         else if (line.startsWith(u'@') || line.startsWith(u'"'))
             ValueLine(line, number);
@@ -243,7 +281,7 @@ void Parser::KeyLine(QStringView name, int number)
     const QStringView rootName = slash < 0 ? name : name.first(slash);
     Root root = Root::CurrentUser;
     if (!ParseRootName(rootName.toString(), &root))
-        return Error(number, QStringLiteral("unknown root key '%1'").arg(rootName));
+        return Error(number, QStringLiteral("unknown root key '%1'").arg(ShownName(rootName)));
 
     // One trailing '\' is tolerated: "HKCU\a\" is "HKCU\a" and "HKCU\" the bare root.
     QStringView path = slash < 0 ? QStringView() : name.sliced(slash + 1);
@@ -260,6 +298,8 @@ void Parser::KeyLine(QStringView name, int number)
                 return Error(number, QStringLiteral("empty key name in the path"));
             if (part.size() > kMaxKeyNameUnits)
                 return Error(number, QStringLiteral("key name longer than 255 characters"));
+            if (HasControlCharacter(part))
+                return Error(number, QStringLiteral("control character in a key name"));
         }
     }
 
@@ -389,6 +429,8 @@ bool Parser::NextContinuation(QStringView* s)
 {
     for (; next_ < lines_.size(); ++next_) {
         const QStringView line = SkipBlanks(lines_[next_]);
+        if (text_.invalid[next_])
+            return false;
         if (line.isEmpty() || line.front() == u';' || line.front() == u'#')
             continue;
         if (line.front() == u'[' || line.front() == u'@' || line.front() == u'"')
@@ -404,8 +446,7 @@ bool Parser::NextContinuation(QStringView* s)
 
 RegFileContents ParseRegFile(const QByteArray& bytes)
 {
-    const QString text = DecodeFile(bytes);
-    return Parser(text).Run();
+    return Parser(DecodeFile(bytes)).Run();
 }
 
 } // namespace reg

@@ -66,8 +66,12 @@ void AppendHex(QString* line, DWORD type, const QByteArray& data)
     }
 }
 
-LSTATUS ExportKey(HKEY key, const QString& keyLine, QString* out)
+LSTATUS ExportKey(HKEY key, const QString& keyLine, QString* out, QString* failedKey)
 {
+    *failedKey = keyLine;
+    // Such a name can only come from an old file; written out, it would become lines of its own.
+    if (HasControlCharacter(keyLine))
+        return ERROR_INVALID_PARAMETER;
     *out += QStringLiteral("\r\n[") + keyLine + QStringLiteral("]\r\n");
     QString name;
     DWORD type = 0;
@@ -81,9 +85,10 @@ LSTATUS ExportKey(HKEY key, const QString& keyLine, QString* out)
         Key sub;
         if ((status = RegOpenKeyEx(key, name, KEY_READ, sub.put())) != ERROR_SUCCESS)
             return status;
-        if ((status = ExportKey(sub, keyLine + u'\\' + name, out)) != ERROR_SUCCESS)
+        if ((status = ExportKey(sub, keyLine + u'\\' + name, out, failedKey)) != ERROR_SUCCESS)
             return status;
     }
+    *failedKey = keyLine;
     return status == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : status;
 }
 
@@ -101,8 +106,12 @@ QString FormatValueLine(const QString& name, DWORD type, const QByteArray& data)
     return line;
 }
 
-LSTATUS ExportRegFile(Root root, const QString& path, QByteArray* file)
+LSTATUS ExportRegFile(Root root, const QString& path, QByteArray* file, QString* failedKey)
 {
+    QString failed;
+    if (!failedKey)
+        failedKey = &failed;
+    *failedKey = path.isEmpty() ? RootName(root) : RootName(root) + u'\\' + path;
     Key key;
     LSTATUS status = RegOpenKeyEx(RootKey(root), path, KEY_READ, key.put());
     if (status != ERROR_SUCCESS)
@@ -110,7 +119,7 @@ LSTATUS ExportRegFile(Root root, const QString& path, QByteArray* file)
     QString stored;
     RegGetKeyPath(key, nullptr, &stored);
     QString text = QStringLiteral("Windows Registry Editor Version 5.00\r\n");
-    status = ExportKey(key, stored.isEmpty() ? RootName(root) : RootName(root) + u'\\' + stored, &text);
+    status = ExportKey(key, stored.isEmpty() ? RootName(root) : RootName(root) + u'\\' + stored, &text, failedKey);
     if (status != ERROR_SUCCESS)
         return status;
     text += QStringLiteral("\r\n");

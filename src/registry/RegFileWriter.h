@@ -6,8 +6,10 @@
 
 namespace reg {
 
-// ERROR_FILE_NOT_FOUND when the key does not exist.
-LSTATUS ExportRegFile(Root root, const QString& path, QByteArray* file);
+// ERROR_FILE_NOT_FOUND when the key does not exist; ERROR_INVALID_PARAMETER when a key below it
+// has a name with a control character, which the file could not hold. On failure *failedKey, when
+// given, receives the full name (root included) of the key the export stopped at.
+LSTATUS ExportRegFile(Root root, const QString& path, QByteArray* file, QString* failedKey = nullptr);
 
 // One value line (without the line end), wrapped the way the registry editor wraps long byte lists.
 QString FormatValueLine(const QString& name, DWORD type, const QByteArray& data);

@@ -1,5 +1,7 @@
 #include "RegKeyName.h"
 
+#include <algorithm>
+
 namespace reg {
 
 namespace {
@@ -40,6 +42,24 @@ LSTATUS SplitKeyPath(const QString& path, QStringList* components)
     if (components->size() > kMaxKeyDepth)
         return ERROR_INVALID_PARAMETER;
     return ERROR_SUCCESS;
+}
+
+bool HasControlCharacter(QStringView name)
+{
+    return std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+}
+
+QString ShownName(QStringView name)
+{
+    constexpr qsizetype kHead = 60, kTail = 40;
+    QString shown = name.size() > kHead + kTail + 1
+                        ? name.first(kHead).toString() + QChar(0x2026) + name.last(kTail).toString()
+                        : name.toString();
+    for (QChar& c : shown) {
+        if (HasControlCharacter(QStringView(&c, 1)))
+            c = QChar::ReplacementCharacter;
+    }
+    return shown;
 }
 
 QString RootName(Root root)

@@ -20,6 +20,14 @@ void FoldName(QStringView name, FoldedName* out);
 // longer than kMaxKeyNameUnits gives ERROR_INVALID_PARAMETER.
 LSTATUS SplitKeyPath(const QString& path, QStringList* components);
 
+// U+0000 to U+001F and U+007F: never part of a key name, so that a name never becomes lines of a
+// .reg file or of a terminal.
+bool HasControlCharacter(QStringView name);
+
+// A name as a message shows it: control characters as U+FFFD, and a name longer than a line cut
+// in the middle with an ellipsis.
+QString ShownName(QStringView name);
+
 QString RootName(Root root); // "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"
 // Accepts the long and short root names (HKCU, HKLM) in any case.
 bool ParseRootName(const QString& text, Root* root);

@@ -13,20 +13,27 @@ using REGSAM = DWORD;
 
 // Status codes.
 constexpr LSTATUS ERROR_SUCCESS = 0;
-constexpr LSTATUS ERROR_FILE_NOT_FOUND = 2;
+constexpr LSTATUS ERROR_FILE_NOT_FOUND = 2;   // only a key, value or file that is really missing
 constexpr LSTATUS ERROR_ACCESS_DENIED = 5;
 constexpr LSTATUS ERROR_INVALID_HANDLE = 6;
 constexpr LSTATUS ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr LSTATUS ERROR_CANNOT_MAKE = 82;          // the store file's folder cannot be created
 constexpr LSTATUS ERROR_INVALID_PARAMETER = 87;
+constexpr LSTATUS ERROR_DISK_FULL = 112;
 constexpr LSTATUS ERROR_BUSY = 170;
+constexpr LSTATUS ERROR_ENVVAR_NOT_FOUND = 203;     // no home folder: the per-user root has no file
+constexpr LSTATUS ERROR_FILENAME_EXCED_RANGE = 206; // a component of the store file's path is too long
+constexpr LSTATUS ERROR_BAD_FILE_TYPE = 222;        // the store file is not a regular file
 constexpr LSTATUS ERROR_MORE_DATA = 234;
 constexpr LSTATUS ERROR_NO_MORE_ITEMS = 259;
 constexpr LSTATUS ERROR_BADDB = 1009;
 constexpr LSTATUS ERROR_CANTOPEN = 1011;
+// The file was left by an interrupted change (hot journal, or a write-ahead log this user cannot
+// open) and only a user who may write it can recover it; reading it now could see half a change.
 constexpr LSTATUS ERROR_CANTREAD = 1012;
 constexpr LSTATUS ERROR_CANTWRITE = 1013;
-constexpr LSTATUS ERROR_REGISTRY_CORRUPT = 1015;
-constexpr LSTATUS ERROR_REGISTRY_IO_FAILED = 1016;
+constexpr LSTATUS ERROR_REGISTRY_CORRUPT = 1015;   // damaged file
+constexpr LSTATUS ERROR_REGISTRY_IO_FAILED = 1016; // the system reported an input/output error
 constexpr LSTATUS ERROR_KEY_DELETED = 1018;
 
 // Value types.

@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <span>
@@ -89,13 +90,16 @@ LSTATUS LastStatus(RootStore& store)
     return RootStore::Status(sqlite3_errcode(store.db()));
 }
 
-bool KeyExists(RootStore& store, long long id)
+// ERROR_SUCCESS when the key exists, ERROR_KEY_DELETED when it does not, else why the store could
+// not tell (a damaged file is not a deleted key).
+LSTATUS KeyStatus(RootStore& store, long long id)
 {
     StmtUse s(store.statement(Stmt::KeyExists));
     if (!s.get())
-        return false;
+        return LastStatus(store);
     sqlite3_bind_int64(s, 1, id);
-    return sqlite3_step(s) == SQLITE_ROW;
+    const int rc = sqlite3_step(s);
+    return rc == SQLITE_ROW ? ERROR_SUCCESS : rc == SQLITE_DONE ? ERROR_KEY_DELETED : RootStore::Status(rc);
 }
 
 // Checks the handle, the right the call needs and, for writes, the root's; readies the connection.
@@ -103,15 +107,27 @@ LSTATUS Enter(const Call& call, REGSAM right, RootStore::Need need)
 {
     if (!call.valid())
         return ERROR_INVALID_HANDLE;
-    if (!(call.key().access & right) || (need != RootStore::Need::Read && !call.store().writable()))
+    if (!(call.key().access & right))
         return ERROR_ACCESS_DENIED;
+    if (need != RootStore::Need::Read) {
+        if (const LSTATUS status = call.store().writeStatus(); status != ERROR_SUCCESS)
+            return status;
+    }
     return call.store().ready(need);
 }
 
 // ERROR_FILE_NOT_FOUND when the key itself still exists, ERROR_KEY_DELETED when it was deleted.
 LSTATUS Missing(RootStore& store, const KeyObject& key)
 {
-    return KeyExists(store, key.id) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+    const LSTATUS status = KeyStatus(store, key.id);
+    return status == ERROR_SUCCESS ? ERROR_FILE_NOT_FOUND : status;
+}
+
+// The status of an empty answer about a key: empty when the key exists, else why not.
+LSTATUS EmptyAnswer(RootStore& store, long long id, LSTATUS whenExists)
+{
+    const LSTATUS status = KeyStatus(store, id);
+    return status == ERROR_SUCCESS ? whenExists : status;
 }
 
 // Follows path components from a key; with create set, makes the missing ones (inside a write scope).
@@ -139,16 +155,16 @@ LSTATUS Walk(RootStore& store, long long from, const QStringList& components, bo
         }
         if (next < 0) {
             if (!create)
-                return current == from && !KeyExists(store, from) ? ERROR_KEY_DELETED : ERROR_FILE_NOT_FOUND;
+                return current == from ? EmptyAnswer(store, from, ERROR_FILE_NOT_FOUND) : ERROR_FILE_NOT_FOUND;
             StmtUse s(store.statement(Stmt::InsertKey));
-            sqlite3_bind_int64(s, 1, current);
-            BindStoredName(s, 2, component);
-            BindFold(s, 3, component, &fold);
-            const int rc = sqlite3_step(s);
-            if (rc != SQLITE_DONE)
-                return RootStore::Status(rc);
+            if (s.get()) {
+                sqlite3_bind_int64(s, 1, current);
+                BindStoredName(s, 2, component);
+                BindFold(s, 3, component, &fold);
+            }
+            if (const LSTATUS status = store.stepWrite(s); status != ERROR_SUCCESS)
+                return status;
             next = sqlite3_last_insert_rowid(store.db());
-            store.noteChange();
             stored = component;
             *created = true;
         }
@@ -181,8 +197,10 @@ LSTATUS OpenOrCreate(HKEY parent, const QString& subKey, REGSAM access, HKEY* re
         return status;
     KeyObject& from = call.key();
     RootStore& store = call.store();
-    if ((access & kWriteRights) && !store.writable())
-        return ERROR_ACCESS_DENIED;
+    if (access & kWriteRights) {
+        if (const LSTATUS status = store.writeStatus(); status != ERROR_SUCCESS)
+            return status;
+    }
 
     long long id = -1;
     QString path = from.path;
@@ -198,9 +216,13 @@ LSTATUS OpenOrCreate(HKEY parent, const QString& subKey, REGSAM access, HKEY* re
         id = from.id;
 
     if (status == ERROR_FILE_NOT_FOUND && create) {
-        if (!(from.access & KEY_CREATE_SUB_KEY) || !store.writable())
+        if (!(from.access & KEY_CREATE_SUB_KEY))
             return ERROR_ACCESS_DENIED;
-        if (from.depth + components.size() > kMaxKeyDepth)
+        if (const LSTATUS writable = store.writeStatus(); writable != ERROR_SUCCESS)
+            return writable;
+        // A name with a line break or another control character would become lines of an export.
+        if (from.depth + components.size() > kMaxKeyDepth ||
+            std::any_of(components.cbegin(), components.cend(), HasControlCharacter))
             return ERROR_INVALID_PARAMETER;
         WriteScope scope(store);
         if ((status = scope.status()) != ERROR_SUCCESS)
@@ -223,13 +245,7 @@ LSTATUS OpenOrCreate(HKEY parent, const QString& subKey, REGSAM access, HKEY* re
 // Runs one change statement: outside a transaction it is one durable transaction of its own.
 LSTATUS Change(RootStore& store, sqlite3_stmt* s)
 {
-    if (!s)
-        return LastStatus(store);
-    const int rc = sqlite3_step(s);
-    if (rc != SQLITE_DONE)
-        return RootStore::Status(rc);
-    store.noteChange();
-    return ERROR_SUCCESS;
+    return store.stepWrite(s);
 }
 
 // Resolves the target of a key deletion, checking the rights a deletion needs.
@@ -247,7 +263,7 @@ LSTATUS DeletionTarget(Call& call, const QString& subKey, long long* id)
     bool created = false;
     if (components.isEmpty()) {
         *id = call.key().id;
-        return KeyExists(store, *id) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+        return KeyStatus(store, *id);
     }
     return Walk(store, call.key().id, components, false, id, &path, &created);
 }
@@ -307,7 +323,7 @@ LSTATUS Enumerate(HKEY key, REGSAM right, DWORD index, Stmt query, QList<Item> K
         Taken(store, &(k.*snapshot), index);
     }
     if (index >= DWORD(list.size()))
-        return list.isEmpty() && !KeyExists(store, k.id) ? ERROR_KEY_DELETED : ERROR_NO_MORE_ITEMS;
+        return list.isEmpty() ? EmptyAnswer(store, k.id, ERROR_NO_MORE_ITEMS) : ERROR_NO_MORE_ITEMS;
     *found = &list.at(index);
     return ERROR_SUCCESS;
 }
@@ -331,6 +347,11 @@ QString RegErrorText(LSTATUS status)
     case ERROR_INVALID_HANDLE: return QStringLiteral("The handle is invalid.");
     case ERROR_NOT_ENOUGH_MEMORY: return QStringLiteral("Not enough memory resources are available to process this command.");
     case ERROR_INVALID_PARAMETER: return QStringLiteral("The parameter is incorrect.");
+    case ERROR_CANNOT_MAKE: return QStringLiteral("The directory or file cannot be created.");
+    case ERROR_DISK_FULL: return QStringLiteral("There is not enough space on the disk.");
+    case ERROR_ENVVAR_NOT_FOUND: return QStringLiteral("The system could not find the environment option that was entered.");
+    case ERROR_FILENAME_EXCED_RANGE: return QStringLiteral("The filename or extension is too long.");
+    case ERROR_BAD_FILE_TYPE: return QStringLiteral("The file is not a regular file.");
     case ERROR_BUSY: return QStringLiteral("The requested resource is in use.");
     case ERROR_MORE_DATA: return QStringLiteral("More data is available.");
     case ERROR_NO_MORE_ITEMS: return QStringLiteral("No more data is available.");
@@ -466,10 +487,9 @@ LSTATUS RegDeleteValues(HKEY key, const QStringList& names)
         StmtUse use(s);
         sqlite3_bind_int64(s, 1, call.key().id);
         BindFold(s, 2, name, &fold);
-        if (const int rc = sqlite3_step(s); rc != SQLITE_DONE)
-            return RootStore::Status(rc);
+        if (const LSTATUS status = store.stepWrite(s); status != ERROR_SUCCESS)
+            return status;
     }
-    store.noteChange();
     return scope.commit();
 }
 
@@ -565,7 +585,7 @@ LSTATUS RegQueryValueNames(HKEY key, QStringList* names)
                                         [](sqlite3_stmt* s) { return ColumnName(s, 0); }, names);
         status != ERROR_SUCCESS)
         return status;
-    return names->isEmpty() && !KeyExists(store, call.key().id) ? ERROR_KEY_DELETED : ERROR_SUCCESS;
+    return names->isEmpty() ? EmptyAnswer(store, call.key().id, ERROR_SUCCESS) : ERROR_SUCCESS;
 }
 
 LSTATUS RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* values)
@@ -590,8 +610,10 @@ LSTATUS RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* values)
             counts[i] = DWORD(sqlite3_column_int64(s, 0));
         }
         // A deleted key has lost its subkeys and values with it: only empty counts need the check.
-        if (counts[0] == 0 && counts[1] == 0 && !KeyExists(store, call.key().id))
-            return ERROR_KEY_DELETED;
+        if (counts[0] == 0 && counts[1] == 0) {
+            if (const LSTATUS status = EmptyAnswer(store, call.key().id, ERROR_SUCCESS); status != ERROR_SUCCESS)
+                return status;
+        }
     }
     if (subKeys)
         *subKeys = counts[0];

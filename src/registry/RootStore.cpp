@@ -2,10 +2,13 @@
 
 #include "platform/Trace.h"
 
-#include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 
 #include <sqlite3.h>
+
+#include <cerrno>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,17 +59,73 @@ const char* const kStatements[] = {
 };
 static_assert(std::size(kStatements) == static_cast<size_t>(Stmt::Count));
 
-bool WritableFolder(const QString& folder)
+// Whether this user may make files in the folder: the nearest existing folder decides.
+LSTATUS FolderStatus(const QString& folder)
 {
-    // The nearest existing folder decides whether the file (and its journal) can be made.
     QFileInfo info(folder);
     while (!info.exists()) {
         const QString parent = info.absolutePath();
         if (parent == info.absoluteFilePath())
-            return false;
+            return ERROR_CANNOT_MAKE;
         info = QFileInfo(parent);
     }
-    return ::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK | X_OK) == 0;
+    if (!info.isDir())
+        return ERROR_CANNOT_MAKE;
+    return ::access(QFile::encodeName(info.absoluteFilePath()).constData(), W_OK | X_OK) == 0 ? ERROR_SUCCESS
+                                                                                             : ERROR_ACCESS_DENIED;
+}
+
+bool WritableFolder(const QString& folder)
+{
+    return FolderStatus(folder) == ERROR_SUCCESS;
+}
+
+// What the path holds, looked at without opening it: a FIFO must never block the caller.
+// *exists is false when nothing is there yet, which is an empty root.
+LSTATUS FileState(const QByteArray& file, bool* exists)
+{
+    struct stat st;
+    *exists = ::stat(file.constData(), &st) == 0;
+    if (*exists)
+        return S_ISREG(st.st_mode) ? ERROR_SUCCESS : ERROR_BAD_FILE_TYPE;
+    switch (errno) {
+    case ENOENT:
+    case ENOTDIR:
+        return ERROR_SUCCESS;
+    case ENAMETOOLONG:
+        return ERROR_FILENAME_EXCED_RANGE;
+    case EACCES:
+        return ERROR_ACCESS_DENIED;
+    case ELOOP:
+        return ERROR_BAD_FILE_TYPE;
+    default:
+        return ERROR_REGISTRY_IO_FAILED;
+    }
+}
+
+bool Exists(const QByteArray& file)
+{
+    struct stat st;
+    return ::lstat(file.constData(), &st) == 0;
+}
+
+// Changes whenever the file is replaced or written, or a log appears beside it.
+QByteArray FileStamp(const QByteArray& file)
+{
+    struct stat st{};
+    ::stat(file.constData(), &st);
+    return QByteArray::number(qulonglong(st.st_ino)) + ' ' + QByteArray::number(qlonglong(st.st_size)) + ' ' +
+           QByteArray::number(qlonglong(st.st_mtim.tv_sec)) + '.' + QByteArray::number(qlonglong(st.st_mtim.tv_nsec)) +
+           (Exists(file + "-wal") || Exists(file + "-journal") ? " log" : "");
+}
+
+LSTATUS MakeFolder(const QString& folder)
+{
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(folder).toStdString()), error);
+    if (!error)
+        return ERROR_SUCCESS;
+    return error == std::errc::filename_too_long ? ERROR_FILENAME_EXCED_RANGE : ERROR_CANNOT_MAKE;
 }
 
 } // namespace
@@ -106,6 +165,7 @@ void RootStore::close()
         sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_dbWritable = false;
+    m_snapshot = false;
     m_writeDepth = 0;
     m_doomed = false;
 }
@@ -124,8 +184,31 @@ bool RootStore::writable() const
     return WritableFolder(folder);
 }
 
+LSTATUS RootStore::writeStatus()
+{
+    if (m_config.path.isEmpty())
+        return ERROR_ENVVAR_NOT_FOUND;
+    if (m_db && m_dbWritable)
+        return ERROR_SUCCESS;
+    bool exists = false;
+    if (const LSTATUS status = FileState(QFile::encodeName(m_config.path), &exists); status != ERROR_SUCCESS)
+        return status;
+    if (!exists && m_config.access != RootAccess::ReadOnly)
+        return FolderStatus(QFileInfo(m_config.path).absolutePath());
+    return writable() ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
 LSTATUS RootStore::Status(int rc)
 {
+    switch (rc) {
+    case SQLITE_READONLY_ROLLBACK:  // a hot journal that only a writer may roll back
+    case SQLITE_READONLY_RECOVERY:  // a write-ahead log that only a writer may recover
+    case SQLITE_READONLY_DIRECTORY: // the log's files cannot be made beside the file
+    case SQLITE_READONLY_CANTINIT:
+        return ERROR_CANTREAD;
+    default:
+        break;
+    }
     switch (rc & 0xFF) {
     case SQLITE_OK:
     case SQLITE_DONE:
@@ -145,7 +228,7 @@ LSTATUS RootStore::Status(int rc)
     case SQLITE_CANTOPEN:
         return ERROR_CANTOPEN;
     case SQLITE_FULL:
-        return ERROR_CANTWRITE;
+        return ERROR_DISK_FULL;
     case SQLITE_NOMEM:
         return ERROR_NOT_ENOUGH_MEMORY;
     case SQLITE_TOOBIG:
@@ -165,17 +248,26 @@ LSTATUS RootStore::exec(const char* sql)
 
 LSTATUS RootStore::ready(Need need)
 {
+    if (m_config.path.isEmpty())
+        return ERROR_ENVVAR_NOT_FOUND;
     if (m_broken != ERROR_SUCCESS)
         return m_broken;
+    const QByteArray file = QFile::encodeName(m_config.path);
+    if (m_db && m_snapshot && FileStamp(file) != m_snapshotStamp)
+        close();
     const bool wantWrite = need != Need::Read;
     if (m_db && (!wantWrite || m_dbWritable))
         return ERROR_SUCCESS;
-    if (wantWrite && !writable())
-        return ERROR_ACCESS_DENIED;
+    if (wantWrite) {
+        if (const LSTATUS status = writeStatus(); status != ERROR_SUCCESS)
+            return status;
+    }
     if (m_db && m_writeDepth > 0)
         return ERROR_ACCESS_DENIED; // never reopen under an open transaction
     close();
-    const bool exists = QFileInfo::exists(m_config.path);
+    bool exists = false;
+    if (const LSTATUS status = FileState(file, &exists); status != ERROR_SUCCESS)
+        return status;
     if (!exists && need != Need::Create)
         return ERROR_SUCCESS; // an empty root until something is written
     const LSTATUS status = open(!exists);
@@ -191,25 +283,44 @@ LSTATUS RootStore::ready(Need need)
 
 LSTATUS RootStore::open(bool create)
 {
-    if (create && !QDir().mkpath(QFileInfo(m_config.path).absolutePath()))
-        return ERROR_ACCESS_DENIED;
-    // A user's settings are the user's alone; the machine root is read by every user, whatever the umask.
+    const QByteArray file = QFile::encodeName(m_config.path);
     if (create) {
+        if (const LSTATUS status = MakeFolder(QFileInfo(m_config.path).absolutePath()); status != ERROR_SUCCESS)
+            return status;
+        // A user's settings are the user's alone; the machine root is read by every user, whatever the umask.
         const mode_t mode = m_root == Root::CurrentUser ? 0600 : 0644;
-        const int fd = ::open(QFile::encodeName(m_config.path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0) {
             ::fchmod(fd, mode);
             ::close(fd);
         }
     }
-    const bool rw = writable();
+    LSTATUS status = openConnection(false);
+    // A user who may read the file but not make the write-ahead log's files in its folder still
+    // reads it as it stands, provided no log or journal holds changes that are not in it yet.
+    if (status == ERROR_CANTREAD && !m_dbWritable && !Exists(file + "-wal") && !Exists(file + "-journal")) {
+        close();
+        status = openConnection(true);
+    }
+    return status;
+}
+
+LSTATUS RootStore::openConnection(bool readOnlySnapshot)
+{
+    const QByteArray file = QFile::encodeName(m_config.path);
+    const bool rw = !readOnlySnapshot && writable();
     int flags = SQLITE_OPEN_NOMUTEX | (rw ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
-    if (create)
-        flags |= SQLITE_OPEN_CREATE;
-    const int rc = sqlite3_open_v2(QFile::encodeName(m_config.path).constData(), &m_db, flags, nullptr);
+    QByteArray name = file;
+    if (readOnlySnapshot) {
+        flags |= SQLITE_OPEN_URI;
+        name = "file:" + QUrl::toPercentEncoding(QString::fromLocal8Bit(file), "/") + "?immutable=1";
+        m_snapshotStamp = FileStamp(file);
+    }
+    const int rc = sqlite3_open_v2(name.constData(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK)
         return Status(rc);
     m_dbWritable = rw;
+    m_snapshot = readOnlySnapshot;
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(m_db, 1);
     LSTATUS status = exec("PRAGMA foreign_keys = ON; PRAGMA synchronous = FULL;");
@@ -291,6 +402,7 @@ LSTATUS RootStore::beginWrite()
         if (status != ERROR_SUCCESS)
             return status;
         m_doomed = false;
+        m_writeFailure = ERROR_SUCCESS;
     }
     ++m_writeDepth;
     return ERROR_SUCCESS;
@@ -305,16 +417,34 @@ LSTATUS RootStore::endWrite(bool commit)
     if (--m_writeDepth > 0)
         return ERROR_SUCCESS;
     noteChange(); // a rollback changes what readers of this connection see, too
-    // SQLite may already have rolled back on its own after an I/O error.
+    const LSTATUS failure = m_writeFailure != ERROR_SUCCESS ? m_writeFailure : ERROR_REGISTRY_IO_FAILED;
+    // SQLite may already have rolled back on its own after an I/O error or a full disk.
     if (sqlite3_get_autocommit(m_db))
-        return m_doomed ? ERROR_SUCCESS : ERROR_REGISTRY_IO_FAILED;
+        return commit ? failure : ERROR_SUCCESS;
     if (m_doomed) {
         exec("ROLLBACK");
-        return commit ? ERROR_REGISTRY_IO_FAILED : ERROR_SUCCESS;
+        return commit ? failure : ERROR_SUCCESS;
     }
     const LSTATUS status = exec("COMMIT");
     if (status != ERROR_SUCCESS)
         exec("ROLLBACK");
+    return status;
+}
+
+LSTATUS RootStore::stepWrite(sqlite3_stmt* s)
+{
+    if (!s)
+        return Status(sqlite3_errcode(m_db));
+    if (m_writeDepth > 0 && sqlite3_get_autocommit(m_db))
+        return m_writeFailure != ERROR_SUCCESS ? m_writeFailure : ERROR_REGISTRY_IO_FAILED;
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_DONE) {
+        noteChange();
+        return ERROR_SUCCESS;
+    }
+    const LSTATUS status = Status(rc);
+    if (m_writeDepth > 0 && m_writeFailure == ERROR_SUCCESS)
+        m_writeFailure = status;
     return status;
 }
 

@@ -65,8 +65,9 @@ public:
     std::recursive_mutex& mutex() { return m_mutex; }
     unsigned long long generation() const { return m_generation; }
 
-    // May this process write the root at all.
-    bool writable() const;
+    // ERROR_SUCCESS when this process may write the root, else why not (read-only, no file, a
+    // file that is not a regular one, ...).
+    LSTATUS writeStatus();
     // ERROR_SUCCESS with db() null means the root's file does not exist (an empty root).
     LSTATUS ready(Need need);
     sqlite3* db() const { return m_db; }
@@ -77,6 +78,9 @@ public:
     LSTATUS beginWrite();
     LSTATUS endWrite(bool commit);
     bool inWrite() const { return m_writeDepth > 0; }
+    // Runs a statement that changes the root. Inside a transaction that SQLite has already rolled
+    // back after a failure, nothing runs: the statement would otherwise commit on its own.
+    LSTATUS stepWrite(sqlite3_stmt* s);
     // Called after each change, in a transaction or not, so that snapshots know.
     void noteChange() { ++m_localChanges; }
     // Differs whenever this root's content may have changed, here or in another process.
@@ -90,8 +94,10 @@ public:
 
 private:
     explicit RootStore(Root root);
+    bool writable() const;
     void close();
     LSTATUS open(bool create);
+    LSTATUS openConnection(bool readOnlySnapshot);
     LSTATUS prepareSchema();
     LSTATUS exec(const char* sql);
 
@@ -101,6 +107,11 @@ private:
     unsigned long long m_generation = 1;
     sqlite3* m_db = nullptr;
     bool m_dbWritable = false;
+    // Opened as an unchanging file because the folder does not let this user make the write-ahead
+    // log's files; reopened as soon as the file or its log changes.
+    bool m_snapshot = false;
+    QByteArray m_snapshotStamp;
+    LSTATUS m_writeFailure = ERROR_SUCCESS; // first failure inside the open transaction
     LSTATUS m_broken = ERROR_SUCCESS;
     std::array<sqlite3_stmt*, static_cast<size_t>(Stmt::Count)> m_stmts{};
     int m_writeDepth = 0;
@@ -120,7 +131,7 @@ public:
     WriteScope(const WriteScope&) = delete;
     WriteScope& operator=(const WriteScope&) = delete;
     LSTATUS status() const { return m_status; }
-    LSTATUS commit()
+    [[nodiscard]] LSTATUS commit()
     {
         m_done = true;
         return m_store.endWrite(true);

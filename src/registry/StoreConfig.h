@@ -19,8 +19,9 @@ struct RootConfig {
     RootAccess access = RootAccess::Auto;
 };
 
-// HKCU: $TALVEN_HKCU, else $XDG_CONFIG_HOME/talven/registry.db (default ~/.config).
-// HKLM: $TALVEN_HKLM, else /etc/talven/registry.db.
+// HKCU: $TALVEN_HKCU, else $XDG_CONFIG_HOME/talven/registry.db (default $HOME/.config; relative
+// values are ignored). Without an absolute HOME the path is empty: every call on the root then
+// fails with ERROR_ENVVAR_NOT_FOUND. HKLM: $TALVEN_HKLM, else /etc/talven/registry.db.
 RootConfig DefaultRootConfig(Root root);
 
 // Closes the root's connection (open handles on it become invalid) and uses the new settings.
@@ -30,8 +31,9 @@ RootConfig CurrentRootConfig(Root root);
 // Both roots back to DefaultRootConfig, read afresh from the environment.
 void ResetStore();
 
-// The system's message for a status of this root; a damaged file is named so that the
-// administrator knows which one to look at.
+// The one-line message for a status of this root, as people see it: a failure of the root's file
+// names the file and the cause (disk full, damaged, not a regular file, left by an interrupted
+// change, ...); a status about the request itself ("not found") is the system's message.
 QString StoreErrorText(Root root, LSTATUS status);
 
 } // namespace reg

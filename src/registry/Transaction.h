@@ -21,7 +21,8 @@ public:
 
     // ERROR_SUCCESS when the transaction began; writes made after a failed start are not atomic.
     LSTATUS status() const { return m_status; }
-    LSTATUS commit();
+    // ERROR_SUCCESS when everything landed; otherwise nothing did.
+    [[nodiscard]] LSTATUS commit();
     void rollback();
 
 private:

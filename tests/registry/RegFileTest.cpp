@@ -80,6 +80,23 @@ INSTANTIATE_TEST_SUITE_P(Lines, ParseRegFileTest, testing::ValuesIn(std::vector<
     {"Utf16leKeepsLoneSurrogate",
      "\xFF\xFE" + Utf16LeBytes(u"Windows Registry Editor Version 5.00\r\n[HKCU\\k]\r\n\"\u00e9\"=\"\xD800\"\r\n"),
      {"create HKCU\\k @2", "set HKCU\\k [\u00e9] 1:00 d8 00 00 @3"}, {}},
+    // Text that is not text, or a name that would become lines: the line is reported, never read
+    // with replacement characters, and the values of a refused key line go nowhere.
+    {"BadTextAndControlCharacters",
+     Reg5("[HKCU\\a]\n\"v\"=\"\xC3\"\n\"w\"=\"\xED\xA0\x80\"\n[HKCU\\b\xFF]\n\"x\"=dword:1\n[HKCU\\nul") +
+         QByteArray("\0]", 2) + "\n@=dword:1\n[HKCU\\c\x01\\d]\n[HKCU\\t\tab]\n[HKCU\\del\x7f]\n[HKCU\\e]\n\"h\"=hex:01,\\\n\xC0\x80\n",
+     {"create HKCU\\a @2", "create HKCU\\e @12"},
+     {"3: invalid UTF-8: the line is skipped", "4: invalid UTF-8: the line is skipped",
+      "5: invalid UTF-8: the line is skipped", "7: control character in a key name",
+      "9: control character in a key name", "10: control character in a key name",
+      "11: control character in a key name", "13: unterminated hex byte list",
+      "14: invalid UTF-8: the line is skipped"}},
+    {"Utf16OddTrailingByte",
+     "\xFF\xFE" + Utf16LeBytes(u"Windows Registry Editor Version 5.00\r\n[HKCU\\k]\r\n@=dword:1") + "\x0a",
+     {"create HKCU\\k @2"}, {"3: the UTF-16 file ends in an odd byte: the line is cut short"}},
+    {"Utf16OddByteOnALineOfItsOwn",
+     "\xFF\xFE" + Utf16LeBytes(u"Windows Registry Editor Version 5.00\r\n[HKCU\\k]\r\n") + "\x0a",
+     {"create HKCU\\k @2"}, {"3: the UTF-16 file ends in an odd byte: the line is cut short"}},
     {"LowerCaseRefused", "regedit4\n[HKCU\\k]", {}, {kRefused}},
     {"TextAfterHeaderRefused", "REGEDIT4 x\n[HKCU\\k]", {}, {kRefused}},
     {"KeyBeforeHeaderRefused", "[HKCU\\k]\nREGEDIT4\n", {}, {kRefused}},

@@ -148,10 +148,21 @@ TEST_F(RegistryKeyTest, BadNamesAndHandlesAreRefused)
         {"\\a", ERROR_INVALID_PARAMETER},
         {"\\", ERROR_INVALID_PARAMETER},
         {QString("k\\").repeated(kMaxKeyDepth + 1), ERROR_INVALID_PARAMETER},
+        // Control characters would turn a name into lines of an export.
+        {"a\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies]", ERROR_INVALID_PARAMETER},
+        {"ok\\sub\nname", ERROR_INVALID_PARAMETER},
+        {QString("nul") + QChar(u'\0'), ERROR_INVALID_PARAMETER},
+        {"tab\t", ERROR_INVALID_PARAMETER},
+        {"del\x7f", ERROR_INVALID_PARAMETER},
+        {"blank and \u00e9 \u0080", ERROR_SUCCESS},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, c.path, KEY_ALL_ACCESS, Key().put()), c.status)
-            << c.path.left(20).toStdString();
+    Key ok = Create(HKEY_CURRENT_USER, "ok");
+    for (const auto& c : cases) {
+        for (HKEY parent : {HKEY_CURRENT_USER, ok.get()})
+            EXPECT_EQ(RegCreateKeyEx(parent, c.path, KEY_ALL_ACCESS, Key().put()), c.status)
+                << c.path.left(20).toStdString();
+    }
+    EXPECT_EQ(Names(HKEY_CURRENT_USER).size(), 3) << "only good names were made: " << Names(HKEY_CURRENT_USER).join(u'|').toStdString();
     EXPECT_EQ(RegOpenKeyEx(nullptr, "a", KEY_READ, Key().put()), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, "a", KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
 }

@@ -7,9 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include "registry/Utf16Le.h"
+
+#include <QDir>
 #include <QProcess>
 
 #include <string>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 using namespace reg;
 
@@ -164,7 +170,7 @@ TEST(RegCommandTest, ImportAppliesGoodLinesOfEachRootAtomicallyAndRefusesBadHead
     const struct { QByteArray file; bool machineReadOnly; QString err; std::string stored; } cases[] = {
         {good, false, badDword + "talven-reg: FILE: 7 change(s) imported, 1 problem(s)\n",
          "[Imp] a=1:78000000 c=4:2a000000\n[Imp] @=1:6d000000\n"},
-        {good, true, badDword + "talven-reg: FILE: HKEY_LOCAL_MACHINE was not changed: Access is denied.\n"
+        {good, true, badDword + "talven-reg: FILE: HKEY_LOCAL_MACHINE was not changed: Access is denied. (store file MACHINEDB)\n"
          "talven-reg: FILE: 5 change(s) imported, 2 problem(s)\n", "[Imp] a=1:78000000 c=4:2a000000\n"},
         {"Windows Registry Editor Version 4.00\n[HKEY_CURRENT_USER\\Imp]\n\"a\"=\"x\"\n", false,
          "talven-reg: FILE: not a registry file: the first line must be 'Windows Registry Editor Version 5.00' or "
@@ -179,7 +185,8 @@ TEST(RegCommandTest, ImportAppliesGoodLinesOfEachRootAtomicallyAndRefusesBadHead
         ASSERT_TRUE(WriteAll(file, c.file));
         const Output r = Reg({"import", file});
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err.toStdString(), QString(c.err).replace(QStringLiteral("FILE"), file).toStdString());
+        EXPECT_EQ(r.err.toStdString(), QString(c.err).replace(QStringLiteral("FILE"), file)
+                                           .replace(QStringLiteral("MACHINEDB"), store.path(Root::LocalMachine)).toStdString());
         EXPECT_EQ(Dump(HKEY_CURRENT_USER, "Imp") + Dump(HKEY_LOCAL_MACHINE, "Imp") + Dump(HKEY_CURRENT_USER, "Gone"),
                   c.stored);
     }
@@ -219,7 +226,8 @@ TEST(RegCommandTest, BinaryReportsFailuresOnOneLineAndLeavesCorruptFilesAlone)
     const Output corrupt = RegProcess({"add", "HKCU\\Software", "/v", "x", "/d", "y", "/f"}, {});
     EXPECT_EQ(corrupt.status, 1);
     EXPECT_TRUE(corrupt.err.startsWith("talven-reg: HKEY_CURRENT_USER\\Software: ") && corrupt.err.count(u'\n') == 1 &&
-                corrupt.err.endsWith(QStringLiteral(" (store file %1)\n").arg(userFile)))
+                corrupt.err.endsWith(QStringLiteral("The file %1 is not a settings store of this version; it is left "
+                                                    "untouched.\n").arg(userFile)))
         << corrupt.err.toStdString();
     EXPECT_EQ(ReadAll(userFile), garbage);
 
@@ -228,6 +236,96 @@ TEST(RegCommandTest, BinaryReportsFailuresOnOneLineAndLeavesCorruptFilesAlone)
     EXPECT_EQ(cancelled.status, 1);
     EXPECT_EQ(cancelled.out, "Delete the registry value m (Yes/No)? " + kCancelled);
     EXPECT_EQ(Dump(HKEY_LOCAL_MACHINE, "Ok"), "[Ok] m=4:08000000\n");
+}
+
+// The file type and content of a path, not following a link.
+std::string Describe(const QString& path)
+{
+    struct stat st;
+    if (::lstat(qPrintable(path), &st) != 0)
+        return "missing";
+    if (S_ISLNK(st.st_mode))
+        return "link to " + QFileInfo(path).symLinkTarget().toStdString();
+    if (S_ISREG(st.st_mode))
+        return "file " + ReadAll(path).left(3).toStdString();
+    return S_ISCHR(st.st_mode) ? "device" : S_ISFIFO(st.st_mode) ? "fifo" : S_ISDIR(st.st_mode) ? "folder" : "other";
+}
+
+TEST(RegCommandTest, ExportWritesOnlyRegularFilesAndNeverFollowsLinks)
+{
+    TempStore store;
+    PutDword(HKEY_CURRENT_USER, "E", "v", 1);
+    const QString dir = store.dir();
+    // A device of its own, the same as /dev/full: a faulty export must not replace the system's.
+    ASSERT_EQ(::mknod(qPrintable(dir + "/full"), S_IFCHR | 0666, makedev(1, 7)), 0);
+    ::mkfifo(qPrintable(dir + "/fifo"), 0600);
+    QDir(dir).mkdir("folder");
+    WriteAll(dir + "/old.reg", "keep");
+    QFile::link(dir + "/nowhere.reg", dir + "/dangling");
+    QFile::link(dir + "/old.reg", dir + "/link");
+    const QString notRegular = "exists and is not a regular file (a device, FIFO, socket or folder); it was left untouched";
+    const QString link = "is a symbolic link, which export does not follow; give the path of the file itself";
+    const struct { QString target; QString refusal; std::string after; } cases[] = {
+        {dir + "/full", notRegular, "device"},
+        {dir + "/fifo", notRegular, "fifo"},
+        {dir + "/folder", notRegular, "folder"},
+        {dir + "/dangling", link, "link to " + (dir + "/nowhere.reg").toStdString()},
+        {dir + "/link", link, "link to " + (dir + "/old.reg").toStdString()},
+        {dir + "/old.reg", {}, "file \xFF\xFEW"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target.toStdString());
+        const Output r = Reg({"export", "HKCU\\E", c.target, "/y"});
+        EXPECT_EQ(r.status, c.refusal.isEmpty() ? 0 : 1);
+        EXPECT_EQ(r.err, c.refusal.isEmpty() ? QString() : "talven-reg: " + c.target + ": " + c.refusal + "\n");
+        EXPECT_EQ(Describe(c.target), c.after);
+    }
+    EXPECT_EQ(Describe(dir + "/nowhere.reg"), "missing") << "a dangling link's target is never made";
+    EXPECT_EQ(Describe(dir + "/old.reg"), "file \xFF\xFEW") << "replaced only when named itself";
+}
+
+// SQL literals of a key name as the store keeps it, and of its folded form (ASCII names only).
+QByteArray StoredName(const QString& name)
+{
+    return "x'" + Utf16LeBytes(name).toHex() + "'";
+}
+
+QByteArray Folded(const QString& name)
+{
+    QByteArray fold;
+    for (QChar c : name.toUpper()) {
+        fold += char(c.unicode() >> 8);
+        fold += char(c.unicode() & 0xFF);
+    }
+    return "x'" + fold.toHex() + "'";
+}
+
+TEST(RegCommandTest, NamesThatWouldBecomeLinesAreRefusedAndLongNamesCutInErrors)
+{
+    TempStore store;
+    const QString planted = "Evil\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Orvane\\TALVEN_AD]\r\n\"DisableCustomize\"=dword:1";
+    const QString file = store.dir() + "/out.reg";
+    const Output add = Reg({"add", "HKCU\\Software\\" + planted, "/f"});
+    EXPECT_EQ(add.status, 1);
+    EXPECT_EQ(add.err.count(u'\n'), 1) << add.err.toStdString();
+    EXPECT_EQ(Dump(HKEY_CURRENT_USER, "Software"), "");
+
+    // Such a key in a file written before names were checked is not exported either.
+    PutDword(HKEY_CURRENT_USER, "Software\\Good", "v", 1);
+    const QString oldKey = "Evil\r\n[HKEY_LOCAL_MACHINE"; // one component: the store splits names at '\\'
+    Sql(store.path(Root::CurrentUser), ("INSERT INTO keys(parent, name, fold) SELECT id, " + StoredName(oldKey) + ", " +
+                                           Folded(oldKey) + " FROM keys WHERE parent = 1 AND fold = " + Folded("Software")).constData());
+    const Output exported = Reg({"export", "HKCU\\Software", file});
+    EXPECT_EQ(exported.status, 1);
+    EXPECT_TRUE(exported.err.startsWith("talven-reg: HKEY_CURRENT_USER\\Software\\Evil\uFFFD\uFFFD[HKEY_LOCAL_MACHINE") &&
+                exported.err.endsWith("that a .reg file cannot hold; nothing was exported\n") &&
+                exported.err.count(u'\n') == 1) << exported.err.toStdString();
+    EXPECT_EQ(Describe(file), "missing");
+
+    const Output longName = Reg({"query", "HKCU\\" + QString(16384, u'n')});
+    EXPECT_EQ(longName.status, 1);
+    EXPECT_LT(longName.err.size(), 200) << longName.err.toStdString();
+    EXPECT_TRUE(longName.err.contains(QChar(0x2026)));
 }
 
 } // namespace

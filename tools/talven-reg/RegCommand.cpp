@@ -14,6 +14,8 @@
 
 #include <map>
 
+#include <sys/stat.h>
+
 using namespace reg;
 
 namespace {
@@ -100,6 +102,22 @@ QString TypeName(DWORD type)
 {
     const auto it = kTypeNames.find(type);
     return it != kTypeNames.end() ? it->second : QStringLiteral("0x%1").arg(type, 0, 16);
+}
+
+// Why an export may not write to this path, or nothing. Only a regular file is written or replaced:
+// a device or FIFO would receive the data (or, replaced, be lost), and a symbolic link, dangling or
+// not, is never followed, since the file it names may not be the one the user meant to replace.
+QString TargetRefusal(const QString& fileName, bool* exists)
+{
+    struct stat st;
+    *exists = ::lstat(QFile::encodeName(fileName).constData(), &st) == 0;
+    if (!*exists)
+        return {}; // missing, or not reachable: writing it gives the system's reason
+    if (S_ISLNK(st.st_mode))
+        return QStringLiteral("is a symbolic link, which export does not follow; give the path of the file itself");
+    if (!S_ISREG(st.st_mode))
+        return QStringLiteral("exists and is not a regular file (a device, FIFO, socket or folder); it was left untouched");
+    return {};
 }
 
 QString StringData(const QByteArray& data)
@@ -218,7 +236,7 @@ bool Command::parseKey(const QString& text, Root* root, QString* path)
 
 int Command::fail(const QString& subject, const QString& message)
 {
-    m_err << "talven-reg: " << subject << ": " << message << Qt::endl;
+    m_err << "talven-reg: " << ShownName(subject) << ": " << message << Qt::endl;
     return 1;
 }
 
@@ -472,10 +490,17 @@ int Command::exportKey(const Options& o)
         return 1;
     const QString fileName = o.positional[1];
     QByteArray bytes;
-    if (const LSTATUS status = ExportRegFile(root, path, &bytes); status != ERROR_SUCCESS)
-        return failStatus(root, path, status);
-    if (!o.force && QFile::exists(fileName) &&
-        !confirm(QStringLiteral("File %1 already exists. Overwrite").arg(fileName)))
+    QString failedKey;
+    if (const LSTATUS status = ExportRegFile(root, path, &bytes, &failedKey); status != ERROR_SUCCESS) {
+        if (status == ERROR_INVALID_PARAMETER && HasControlCharacter(failedKey))
+            return fail(failedKey, QStringLiteral("the key's name holds a control character (such as a line break) "
+                                                  "that a .reg file cannot hold; nothing was exported"));
+        return fail(failedKey, StoreErrorText(root, status));
+    }
+    bool exists = false;
+    if (const QString refusal = TargetRefusal(fileName, &exists); !refusal.isEmpty())
+        return fail(fileName, refusal);
+    if (!o.force && exists && !confirm(QStringLiteral("File %1 already exists. Overwrite").arg(ShownName(fileName))))
         return 1;
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
