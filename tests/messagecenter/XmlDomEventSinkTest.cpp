@@ -10,10 +10,17 @@
 #include <gtest/gtest.h>
 
 #include <QHash>
+#include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QThreadPool>
+#include <QTemporaryDir>
 #include <QUrl>
+
+#include <csignal>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace mc;
 using namespace std::chrono_literals;
@@ -148,10 +155,60 @@ TEST(LoaderLifetimeTest, OwnerGoneMidLoadGetsNothing)
         QObject::connect(sink, &CXmlDomEventSink::readyStateChange, [&reports] { ++reports; });
         sink->load(Resolve(target));
         owner.reset();
-        QThreadPool::globalInstance()->waitForDone();
         WaitFor([] { return false; }, kSettleMs);
     }
     EXPECT_EQ(reports, 0);
+}
+
+// Local files that are no regular file, or that cannot be opened at once, fail at once with a
+// reason instead of the time-out, and the process that loaded them still ends at once.
+TEST(LoaderLocalFileTest, HostileFilesFailAtOnceAndExitDoesNotWait)
+{
+    QTemporaryDir folder;
+    const QString fifo = folder.filePath("fifo.xml");
+    const QString heldFifo = folder.filePath("held.xml");
+    const QString leased = folder.filePath("leased.xml");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(heldFifo).constData(), 0600), 0);
+    QFile(leased).open(QIODevice::WriteOnly);
+    // A writer that never writes: a reader's open succeeds and its read waits for ever.
+    const int writer = ::open(QFile::encodeName(heldFifo).constData(), O_RDWR | O_NONBLOCK);
+    // A write lease makes another open wait until the holder lets go, as a file server may.
+    const auto oldHandler = std::signal(SIGIO, SIG_IGN);
+    const int lease = ::open(QFile::encodeName(leased).constData(), O_RDONLY);
+    const bool leaseHeld = ::fcntl(lease, F_SETLEASE, F_WRLCK) == 0;
+
+    const struct { const char* name; QString path; const char* root; } cases[] = {
+        {"a regular file", FixturePath("folders.opml"), "opml"},
+        {"a FIFO nobody writes to", fifo, ""},
+        {"a FIFO whose writer is silent", heldFifo, ""},
+        {"an endless device", QStringLiteral("/dev/zero"), ""},
+        {"a directory", folder.path(), ""},
+        {"a file under a lease", leased, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.path == leased && !leaseHeld)
+            continue;
+        QProcess child;
+        child.start(LOADER_CHILD, {c.path});
+        const bool ended = child.waitForFinished(3000);
+        EXPECT_TRUE(ended) << "the exit waited";
+        if (!ended) {
+            child.kill();
+            child.waitForFinished();
+        }
+        const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split('|');
+        ASSERT_EQ(fields.size(), 3);
+        EXPECT_EQ(fields[0], "4");
+        EXPECT_EQ(fields[1], c.root);
+        if (*c.root == 0) {
+            EXPECT_TRUE(!fields[2].isEmpty() && !fields[2].contains("timed out")) << fields[2].toStdString();
+        }
+    }
+    ::close(lease);
+    std::signal(SIGIO, oldHandler);
+    ::close(writer);
 }
 
 } // namespace
