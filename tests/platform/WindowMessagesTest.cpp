@@ -1,12 +1,16 @@
 // Message lines, the runtime folder, and the control channel fed by PostWindowMessage and by raw
 // connections that split, bundle or garble their lines.
 
+#include "AsNobody.h"
 #include "GuiTest.h"
 #include "platform/ControlChannel.h"
 #include "platform/InstanceLock.h"
 #include "platform/WindowMessages.h"
 
+#include <QDir>
 #include <QLocalSocket>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -43,6 +47,68 @@ TEST(RuntimeFolderTest, PrivateFolderOrEveryNamedObjectFails)
     struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(fallback).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+bool IsPrivateFolderOf(const QString& folder, uid_t user)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+        info.st_uid == user && (info.st_mode & 0777) == 0700;
+}
+
+// Without XDG_RUNTIME_DIR a user's folder under /tmp that someone else made first, or that others
+// may enter, is passed over for one in the user's own cache: single instance and the control
+// window keep working. Run as nobody, whose /tmp folder the test prepares.
+TEST(RuntimeFolderTest, FolderTakenByOthersFallsBackToTheCache)
+{
+    if (!CanRunAsNobody())
+        GTEST_SKIP() << "needs root";
+    const QString tmpFolder = QString("/tmp/talven-%1").arg(kNobody);
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray oldHome = qgetenv("HOME");
+    QTemporaryDir home;
+    const auto restore = qScopeGuard([&] {
+        QDir(tmpFolder).removeRecursively();
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("HOME", oldHome);
+        qunsetenv("XDG_CACHE_HOME");
+    });
+    ASSERT_EQ(::chown(QFile::encodeName(home.path()).constData(), kNobody, kNobody), 0);
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("HOME", QFile::encodeName(home.path()));
+
+    enum class Tmp { Absent, Private, ForeignOwner, OpenToOthers };
+    const struct { const char* name; Tmp tmp; const char* cacheHome; QString expected; } cases[] = {
+        {"made by the user", Tmp::Absent, "", tmpFolder},
+        {"the user's own", Tmp::Private, "", tmpFolder},
+        {"made by another user", Tmp::ForeignOwner, "/cachehome", home.filePath("cachehome/talven")},
+        {"open to others", Tmp::OpenToOthers, "/cachehome", home.filePath("cachehome/talven")},
+        {"no absolute cache home", Tmp::ForeignOwner, "cachehome", home.filePath(".cache/talven")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(tmpFolder).removeRecursively();
+        QDir(home.filePath("cachehome")).removeRecursively();
+        QDir(home.filePath(".cache")).removeRecursively();
+        const QByteArray tmp = QFile::encodeName(tmpFolder);
+        if (c.tmp != Tmp::Absent) {
+            ASSERT_EQ(::mkdir(tmp.constData(), 0700), 0);
+            ASSERT_EQ(::chmod(tmp.constData(), c.tmp == Tmp::OpenToOthers ? 0755 : 0700), 0);
+            ASSERT_EQ(::chown(tmp.constData(), c.tmp == Tmp::ForeignOwner ? 0 : kNobody, 0), 0);
+        }
+        if (*c.cacheHome == '/') {
+            const QString cacheHome = home.path() + c.cacheHome;
+            ASSERT_TRUE(QDir().mkpath(cacheHome));
+            ASSERT_EQ(::chown(QFile::encodeName(cacheHome).constData(), kNobody, kNobody), 0);
+            qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheHome));
+        } else {
+            qputenv("XDG_CACHE_HOME", c.cacheHome);
+        }
+        EXPECT_TRUE(RunAsNobody([&] {
+            return RuntimeFolder() == c.expected && IsPrivateFolderOf(c.expected, kNobody) &&
+                InstanceLock(QStringLiteral("Local\\QsCustTestMutex")).acquire() == InstanceLock::Result::Acquired;
+        }));
+    }
 }
 
 class ControlChannelTest : public testing::Test {
