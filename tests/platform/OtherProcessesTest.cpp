@@ -55,7 +55,7 @@ TEST(InstanceLockTest, HeldByOneProcessAtATime)
     EXPECT_EQ(lock.acquire(), Result::Acquired);
     EXPECT_EQ(lock.acquire(), Result::Acquired) << "taking it again is no failure";
     ControlChannel channel(kClass);
-    EXPECT_TRUE(channel.create());
+    EXPECT_TRUE(channel.create(ControlChannel::Lock::Held));
     EXPECT_TRUE(PostWindowMessage(kClass, WM_CLOSE));
 
     channel.destroy();

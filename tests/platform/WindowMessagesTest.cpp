@@ -7,7 +7,9 @@
 #include "platform/InstanceLock.h"
 #include "platform/WindowMessages.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -15,7 +17,12 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -39,7 +46,7 @@ TEST(RuntimeFolderTest, PrivateFolderOrEveryNamedObjectFails)
     const QString fallback = RuntimeFolder();
     qputenv("XDG_RUNTIME_DIR", "/nonexistent/runtime");
     EXPECT_EQ(InstanceLock(QStringLiteral("Local\\QsCustTestMutex")).acquire(), InstanceLock::Result::Failed);
-    EXPECT_FALSE(ControlChannel(kClass).create());
+    EXPECT_FALSE(ControlChannel(kClass).create(ControlChannel::Lock::Held));
     EXPECT_FALSE(PostWindowMessage(kClass, WM_CLOSE));
     qputenv("XDG_RUNTIME_DIR", runtime);
 
@@ -117,7 +124,7 @@ protected:
     {
         QObject::connect(&channel, &ControlChannel::messageReceived,
                          [this](std::uint32_t message) { received.push_back(message); });
-        ASSERT_TRUE(channel.create());
+        ASSERT_TRUE(channel.create(ControlChannel::Lock::Held));
     }
 
     // Everything sent before the marker, taken once the marker has arrived.
@@ -188,6 +195,65 @@ TEST_F(ControlChannelTest, DestroyedFromItsHandlerDeliversNothingMore)
     WaitFor([] { return false; }, 20);
     EXPECT_EQ(received, std::vector<std::uint32_t>{WM_CLOSE});
     EXPECT_FALSE(PostWindowMessage(kClass, WM_CLOSE));
+}
+
+int OpenDescriptors()
+{
+    int count = 0;
+    if (DIR* folder = ::opendir("/proc/self/fd")) {
+        while (::readdir(folder))
+            ++count;
+        ::closedir(folder);
+    }
+    return count;
+}
+
+// Thousands of connections that send nothing cost the channel a few descriptors only, for a few
+// seconds, and a sender that connects, writes its line and goes still gets through meanwhile.
+TEST_F(ControlChannelTest, IdleConnectionsAreBounded)
+{
+    constexpr int kIdle = 5000;
+    constexpr int kFew = 16;
+    rlimit limit {};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    const rlimit old = limit;
+    limit.rlim_cur = std::max<rlim_t>(limit.rlim_cur, std::min<rlim_t>(limit.rlim_max, 3 * kIdle));
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    const int baseline = OpenDescriptors();
+    std::vector<int> idle;
+    auto heldByChannel = [&] { return OpenDescriptors() - baseline - int(idle.size()); };
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(WindowSocketPath(kClass));
+    std::copy(path.begin(), path.end(), address.sun_path);
+    int mostHeld = 0;
+    QElapsedTimer timer;
+    timer.start();
+    while (int(idle.size()) < kIdle && timer.elapsed() < 20000) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            break;
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+            idle.push_back(fd);
+            if (idle.size() % 250 == 0)
+                mostHeld = std::max(mostHeld, heldByChannel());
+        } else {
+            ::close(fd);   // the backlog is full until the channel accepts
+            QCoreApplication::processEvents();
+        }
+    }
+    EXPECT_EQ(int(idle.size()), kIdle);
+    EXPECT_LE(mostHeld, kFew) << "connections held by the channel";
+
+    std::unique_ptr<QThread> sender(QThread::create([] { PostWindowMessage(kClass, kMarker); }));
+    sender->start();
+    EXPECT_TRUE(WaitFor([&] { return sender->isFinished() && !received.empty(); }));
+    EXPECT_EQ(received, std::vector<std::uint32_t>{kMarker});
+    EXPECT_TRUE(WaitFor([&] { return heldByChannel() <= 1; }, 2 * ControlChannel::kIdleMs))
+        << heldByChannel() << " still open when idle";
+    for (const int fd : idle)
+        ::close(fd);
+    ::setrlimit(RLIMIT_NOFILE, &old);
 }
 
 } // namespace
