@@ -11,6 +11,7 @@
 #include <QScopeGuard>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -67,11 +68,9 @@ std::unique_ptr<XmlDocument> ReadFile(const QString& path, qint64 maxBytes)
         return XmlDocument::failed(SystemError());
     if (!S_ISREG(info.st_mode))
         return XmlDocument::failed(QStringLiteral("The document is not a regular file."));
-    if (info.st_size > maxBytes)
-        return XmlDocument::failed(TooLarge(maxBytes));
-    // Reading on past the size it had tells a file that grew beyond the cap meanwhile.
+    // Reading one byte more than allowed tells a file over the cap, even one that grew meanwhile.
     QByteArray bytes;
-    bytes.reserve(info.st_size + 1);
+    bytes.reserve(std::min<qint64>(info.st_size, maxBytes) + 1);
     char chunk[64 * 1024];
     while (bytes.size() <= maxBytes) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);

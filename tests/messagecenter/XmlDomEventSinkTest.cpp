@@ -184,13 +184,19 @@ TEST(LoaderLocalFileTest, HostileFilesFailAtOnceAndExitDoesNotWait)
         ::close(writer);
     });
 
-    const struct { const char* name; QString path; const char* root; } cases[] = {
-        {"a regular file", FixturePath("folders.opml"), "opml"},
-        {"a FIFO nobody writes to", fifo, ""},
-        {"a FIFO whose writer is silent", heldFifo, ""},
-        {"an endless device", QStringLiteral("/dev/zero"), ""},
-        {"a directory", folder.path(), ""},
-        {"a file under a lease", leased, ""},
+    const QString big = folder.filePath("big.xml");
+    QFile(big).open(QIODevice::WriteOnly);
+    QFile(big).resize(CXmlDomEventSink::kDefaultMaxBodySize + 1);
+
+    // The reason of a failure holds the text given, when there is one.
+    const struct { const char* name; QString path; const char* root; const char* reason; } cases[] = {
+        {"a regular file", FixturePath("folders.opml"), "opml", ""},
+        {"a file over the cap", big, "", "larger than"},
+        {"a FIFO nobody writes to", fifo, "", "not a regular file"},
+        {"a FIFO whose writer is silent", heldFifo, "", "not a regular file"},
+        {"an endless device", QStringLiteral("/dev/zero"), "", "not a regular file"},
+        {"a directory", folder.path(), "", "not a regular file"},
+        {"a file under a lease", leased, "", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -209,6 +215,7 @@ TEST(LoaderLocalFileTest, HostileFilesFailAtOnceAndExitDoesNotWait)
         EXPECT_EQ(fields[0], "4");
         EXPECT_EQ(fields[1], c.root);
         EXPECT_EQ(fields[2].isEmpty(), *c.root != 0) << "a reason when it failed";
+        EXPECT_TRUE(fields[2].contains(c.reason)) << fields[2].toStdString();
         EXPECT_FALSE(fields[2].contains("timed out"));
     }
 }
