@@ -2,6 +2,7 @@
 
 #include "app/ProcessState.h"
 #include "app/QsCustSheet.h"
+#include "app/ShellServices.h"
 #include "platform/ControlChannel.h"
 #include "platform/Trace.h"
 #include "platform/WindowMessages.h"
@@ -17,7 +18,8 @@ bool CCustomizerWnd::Create()
     m_channel = std::make_unique<platform::ControlChannel>(platform::kCustomizerWndClass);
     connect(m_channel.get(), &platform::ControlChannel::messageReceived, this,
             &CCustomizerWnd::WindowProc);
-    return m_channel->create();
+    using Lock = platform::ControlChannel::Lock;
+    return m_channel->create(app::Services().HoldsInstanceMutex() ? Lock::Held : Lock::NotHeld);
 }
 
 void CCustomizerWnd::DestroyWindow()

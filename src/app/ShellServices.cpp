@@ -18,6 +18,8 @@ platform::InstanceLock::Result SystemServices::CreateInstanceMutex() { return m_
 
 void SystemServices::ReleaseInstanceMutex() { m_mutex.release(); }
 
+bool SystemServices::HoldsInstanceMutex() { return m_mutex.isHeld(); }
+
 void SystemServices::CloseClientWindow()
 {
     platform::PostWindowMessage(platform::kClientWndClass, platform::WM_CLOSE);

@@ -19,6 +19,9 @@ public:
 
     virtual platform::InstanceLock::Result CreateInstanceMutex() = 0;
     virtual void ReleaseInstanceMutex() = 0;
+    // Whether this process holds the instance mutex; only its holder may replace the control
+    // window of a copy that died.
+    virtual bool HoldsInstanceMutex() { return false; }
     // Posts WM_CLOSE to the client's window when there is one.
     virtual void CloseClientWindow() = 0;
     virtual void SignalClientUpdate() = 0;
@@ -37,6 +40,7 @@ public:
 
     platform::InstanceLock::Result CreateInstanceMutex() override;
     void ReleaseInstanceMutex() override;
+    bool HoldsInstanceMutex() override;
     void CloseClientWindow() override;
     void SignalClientUpdate() override;
     bool PostToWindow(const QString& windowClass, std::uint32_t message) override;

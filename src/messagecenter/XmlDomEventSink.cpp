@@ -8,9 +8,16 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QThreadPool>
+#include <QScopeGuard>
 #include <QUrl>
 
+#include <algorithm>
+#include <cerrno>
 #include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace mc {
 
@@ -46,22 +53,50 @@ QString TooLarge(qint64 maxBytes)
     return QStringLiteral("The document is larger than %1 bytes.").arg(maxBytes);
 }
 
+QString SystemError() { return qt_error_string(errno); }
+
+// Only a regular file is read: a FIFO or a device may never end or never answer. The open does
+// not wait either (for a FIFO's writer, or a lease held by a file server).
 std::unique_ptr<XmlDocument> ReadFile(const QString& path, qint64 maxBytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return XmlDocument::failed(file.errorString());
-    const qint64 size = file.size();
-    if (size > maxBytes)
-        return XmlDocument::failed(TooLarge(maxBytes));
-    // A device may report no size: reading one byte more than allowed tells an endless one from a
-    // full one, and a file that grew meanwhile from one that did not.
-    const QByteArray bytes = file.read((size > 0 ? size : maxBytes) + 1);
-    if (file.error() != QFileDevice::NoError)
-        return XmlDocument::failed(file.errorString());
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return XmlDocument::failed(SystemError());
+    const auto closeFile = qScopeGuard([fd] { ::close(fd); });
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return XmlDocument::failed(SystemError());
+    if (!S_ISREG(info.st_mode))
+        return XmlDocument::failed(QStringLiteral("The document is not a regular file."));
+    // Reading one byte more than allowed tells a file over the cap, even one that grew meanwhile.
+    QByteArray bytes;
+    bytes.reserve(std::min<qint64>(info.st_size, maxBytes) + 1);
+    char chunk[64 * 1024];
+    while (bytes.size() <= maxBytes) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return XmlDocument::failed(SystemError());
+        if (got == 0)
+            break;
+        bytes.append(chunk, got);
+    }
     if (bytes.size() > maxBytes)
         return XmlDocument::failed(TooLarge(maxBytes));
     return XmlDocument::parse(bytes);
+}
+
+// The loader's own workers. A read can still hang in the kernel (a file system that stopped
+// answering); the pool is never destroyed, so the process's exit never waits for such a thread.
+QThreadPool& Workers()
+{
+    static QThreadPool* const pool = [] {
+        auto* workers = new QThreadPool;
+        workers->setMaxThreadCount(4);
+        return workers;
+    }();
+    return *pool;
 }
 
 } // namespace
@@ -144,7 +179,7 @@ void CXmlDomEventSink::startWorker(std::function<std::unique_ptr<XmlDocument>()>
     m_job = std::make_shared<Job>();
     m_job->sink = this;
     m_job->loadId = m_loadId;
-    QThreadPool::globalInstance()->start([job = m_job, work = std::move(work)] {
+    Workers().start([job = m_job, work = std::move(work)] {
         if (!job->abandoned())
             job->deliver(work());
     });

@@ -4,7 +4,8 @@
 //
 // Network loads follow at most kMaxRedirects redirects (never to a less safe scheme), send the
 // product's User-Agent and fail on an HTTP error status, a body over the size cap or the time-out.
-// Local files are read and parsed on a worker thread under the same cap and time-out.
+// Local files are read and parsed on a worker thread under the same cap and time-out; only regular
+// files are read, and their open never waits.
 
 #include "XmlDocument.h"
 

@@ -3,11 +3,15 @@
 #include "Trace.h"
 #include "WindowMessages.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTimer>
 
-#include <algorithm>
 #include <vector>
+
+#include <unistd.h>
 
 namespace platform {
 
@@ -52,77 +56,126 @@ ControlChannel::ControlChannel(const QString& windowClass, QObject* parent)
 
 ControlChannel::~ControlChannel() = default;
 
-bool ControlChannel::create()
+bool ControlChannel::create(Lock lock)
 {
     if (m_server)
         return true;
     const QString path = WindowSocketPath(m_windowClass);
-    if (path.isEmpty())
+    if (path.isEmpty() || !listen(path, lock))
         return false;
-    // The caller holds the instance lock, so a socket already there was left by a dead copy.
-    QLocalServer::removeServer(path);
+    connect(m_server.get(), &QLocalServer::newConnection, this, &ControlChannel::acceptConnections);
+    return true;
+}
+
+bool ControlChannel::listen(const QString& path, Lock lock)
+{
     auto server = std::make_unique<QLocalServer>();
     server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(path)) {
-        TRACE("ControlChannel: cannot listen on %s: %s", qPrintable(path),
-              qPrintable(server->errorString()));
+    if (lock == Lock::Held) {
+        QLocalServer::removeServer(path);
+        if (!server->listen(path)) {
+            TRACE("ControlChannel: cannot listen on %s: %s", qPrintable(path), qPrintable(server->errorString()));
+            return false;
+        }
+        m_server = std::move(server);
+        return true;
+    }
+    // The socket is made under a name of this process's own and linked to its place, which fails
+    // when anything is there already; the server then owns only the private name, which it
+    // removes when it closes, and never the socket at the shared place.
+    const QString own = path + u'.' + QString::number(QCoreApplication::applicationPid());
+    if (!server->listen(own)) {
+        TRACE("ControlChannel: cannot listen on %s: %s", qPrintable(own), qPrintable(server->errorString()));
+        return false;
+    }
+    const bool linked = ::link(QFile::encodeName(own).constData(), QFile::encodeName(path).constData()) == 0;
+    ::unlink(QFile::encodeName(own).constData());
+    if (!linked) {
+        TRACE("ControlChannel: %s left alone without the instance lock", qPrintable(path));
         return false;
     }
     m_server = std::move(server);
-
-    // Handlers of messageReceived may destroy this channel, which must not happen while a socket
-    // is in the middle of a signal: messages are delivered from the event loop instead.
-    auto deliver = [this](const std::vector<std::uint32_t>& messages) {
-        for (const std::uint32_t message : messages) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, message] {
-                    if (m_server)
-                        Q_EMIT messageReceived(message);
-                },
-                Qt::QueuedConnection);
-        }
-    };
-    auto read = [this, deliver](QLocalSocket* socket) {
-        std::vector<std::uint32_t> messages;
-        const bool wellFormed = TakeMessages(socket, false, &messages);
-        deliver(messages);
-        if (!wellFormed) {
-            TRACE("ControlChannel: connection dropped after an overlong line");
-            socket->disconnect(this);
-            socket->abort();
-            socket->deleteLater();
-        }
-    };
-    connect(m_server.get(), &QLocalServer::newConnection, this, [this, read, deliver] {
-        const auto older = m_server->findChildren<QLocalSocket*>(Qt::FindDirectChildrenOnly);
-        std::vector<QLocalSocket*> incoming;
-        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::readyRead, this, [socket, read] { read(socket); });
-            connect(socket, &QLocalSocket::disconnected, this, [socket, deliver] {
-                std::vector<std::uint32_t> messages;
-                TakeMessages(socket, true, &messages);
-                deliver(messages);
-                socket->deleteLater();
-            });
-            incoming.push_back(socket);
-        }
-        // A sender posts its next message only once the previous one was written, so reading what
-        // the older connections hold before the new ones keeps the messages in the order sent.
-        for (QLocalSocket* socket : older) {
-            if (std::find(incoming.begin(), incoming.end(), socket) == incoming.end() &&
-                socket->state() == QLocalSocket::ConnectedState)
-                socket->waitForReadyRead(0);
-        }
-        for (QLocalSocket* socket : incoming)
-            socket->waitForReadyRead(0);
-    });
     return true;
+}
+
+void ControlChannel::acceptConnections()
+{
+    const std::vector<QLocalSocket*> older = m_connections;
+    std::vector<QLocalSocket*> incoming;
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        auto* idle = new QTimer(socket);
+        idle->setSingleShot(true);
+        connect(idle, &QTimer::timeout, this, [this, socket] { drop(socket); });
+        idle->start(kIdleMs);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket, idle] {
+            idle->start(kIdleMs);
+            std::erase(m_connections, socket);
+            m_connections.push_back(socket);
+            read(socket);
+        });
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+            std::vector<std::uint32_t> messages;
+            TakeMessages(socket, true, &messages);
+            deliver(messages);
+            std::erase(m_connections, socket);
+            socket->deleteLater();
+        });
+        incoming.push_back(socket);
+        m_connections.push_back(socket);
+    }
+    // A sender posts its next message only once the previous one was written, so reading what
+    // the older connections hold before the new ones keeps the messages in the order sent.
+    for (QLocalSocket* socket : older) {
+        if (socket->state() == QLocalSocket::ConnectedState)
+            socket->waitForReadyRead(0);
+    }
+    for (QLocalSocket* socket : incoming) {
+        if (socket->state() == QLocalSocket::ConnectedState)
+            socket->waitForReadyRead(0);
+    }
+    // Everything sent so far has been read: closing the connections idle the longest loses nothing.
+    while (m_connections.size() > kMaxConnections)
+        drop(m_connections.front());
+}
+
+void ControlChannel::read(QLocalSocket* socket)
+{
+    std::vector<std::uint32_t> messages;
+    const bool wellFormed = TakeMessages(socket, false, &messages);
+    deliver(messages);
+    if (!wellFormed) {
+        TRACE("ControlChannel: connection dropped after an overlong line");
+        drop(socket);
+    }
+}
+
+void ControlChannel::drop(QLocalSocket* socket)
+{
+    std::erase(m_connections, socket);
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+}
+
+// Handlers of messageReceived may destroy this channel, which must not happen while a socket is in
+// the middle of a signal: messages are delivered from the event loop instead.
+void ControlChannel::deliver(const std::vector<std::uint32_t>& messages)
+{
+    for (const std::uint32_t message : messages) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, message] {
+                if (m_server)
+                    Q_EMIT messageReceived(message);
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void ControlChannel::destroy()
 {
-    // Closing the server removes its socket file; the connections go with it.
+    // Closing the server removes the socket it listens on; the connections go with it.
+    m_connections.clear();
     m_server.reset();
 }
 

@@ -37,4 +37,6 @@ void InstanceLock::release()
         m_file->unlock();
 }
 
+bool InstanceLock::isHeld() const { return m_file && m_file->isLocked(); }
+
 } // namespace platform

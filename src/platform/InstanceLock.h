@@ -25,6 +25,7 @@ public:
     // Creates the mutex with initial ownership. AlreadyExists: another live process holds it.
     Result acquire();
     void release();
+    bool isHeld() const;
 
 private:
     std::unique_ptr<QLockFile> m_file;

@@ -13,7 +13,8 @@ inline const QString kUpdateEventName = QStringLiteral("Local\\EVENT_CUSTMIZER_U
 QByteArray NamedEventSemaphoreName(const QString& eventName);
 
 // Opens or creates the event (not signalled), resets it, sets it, closes it. False when the
-// event could not be obtained; nothing else happens then.
+// event could not be obtained; nothing else happens then. A copy elevated for a user leaves the
+// event to that user.
 bool SignalNamedEvent(const QString& eventName);
 // Takes the signal if it is set (the auto-reset wait with a zero time-out).
 bool TryWaitNamedEvent(const QString& eventName);

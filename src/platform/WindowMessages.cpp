@@ -3,6 +3,7 @@
 #include "Trace.h"
 #include "UserRights.h"
 
+#include <QFile>
 #include <QLocalSocket>
 
 #include <cerrno>
@@ -19,22 +20,38 @@ constexpr int kTimeoutMs = 1000;
 // "0x" and up to eight hex digits hold any 32-bit message.
 constexpr int kMaxDigits = 8;
 
-// The fallback is fixed rather than taken from TMPDIR so that the client finds the same folder.
-QString PrivateTempFolder()
+// A folder of this user's that nobody else can enter, created so when missing. One that exists
+// otherwise (another user may have made it first) is never used: it would not keep the sockets
+// and locks private, and its owner could take them.
+bool IsPrivateFolder(const QByteArray& folder)
 {
-    const uid_t uid = ::geteuid();
-    const QByteArray folder = "/tmp/talven-" + QByteArray::number(uid);
     if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST)
-        return {};
-    // Someone else may have made the folder first: only a folder of ours that nobody else can
-    // enter keeps the sockets and locks private.
+        return false;
     struct stat info {};
-    if (::lstat(folder.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != uid ||
+    if (::lstat(folder.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() ||
         (info.st_mode & 077) != 0) {
         TRACE("RuntimeFolder: %s is not a private folder of this user", folder.constData());
-        return {};
+        return false;
     }
-    return QString::fromLocal8Bit(folder);
+    return true;
+}
+
+// The fallback is fixed rather than taken from TMPDIR so that the client finds the same folder.
+QByteArray PrivateTempFolder() { return "/tmp/talven-" + QByteArray::number(::geteuid()); }
+
+// Where /tmp holds no folder for this user, the user's own cache does: $XDG_CACHE_HOME when it is
+// an absolute path, else ~/.cache.
+QByteArray PrivateCacheFolder()
+{
+    QByteArray cache = qgetenv("XDG_CACHE_HOME");
+    if (!cache.startsWith('/')) {
+        const QByteArray home = qgetenv("HOME");
+        if (!home.startsWith('/'))
+            return {};
+        cache = home + "/.cache";
+        ::mkdir(cache.constData(), 0700);
+    }
+    return cache + "/talven";
 }
 
 } // namespace
@@ -58,7 +75,13 @@ QString RuntimeFolder()
     QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (runtime.isEmpty())
         runtime = SessionRuntimeFolder();
-    return runtime.isEmpty() ? PrivateTempFolder() : runtime;
+    if (!runtime.isEmpty())
+        return runtime;
+    for (const QByteArray& folder : {PrivateTempFolder(), PrivateCacheFolder()}) {
+        if (!folder.isEmpty() && IsPrivateFolder(folder))
+            return QFile::decodeName(folder);
+    }
+    return {};
 }
 
 QString WindowSocketPath(const QString& windowClass)

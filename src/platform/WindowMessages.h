@@ -18,7 +18,8 @@ inline const QString kCustomizerWndClass = QStringLiteral("VelkorQuaystarCustomi
 inline const QString kClientWndClass = QStringLiteral("VelkorQuaystarWndClass");
 
 // The user's private folder of sockets and locks: $XDG_RUNTIME_DIR, else a folder of the user's
-// own under /tmp. Empty when no usable folder exists.
+// own under /tmp, else one in the user's cache when the one under /tmp is not private to the user.
+// Empty when no usable folder exists.
 QString RuntimeFolder();
 
 // Path of the socket that stands for the top-level window of a class.

@@ -10,10 +10,18 @@
 #include <gtest/gtest.h>
 
 #include <QHash>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QThreadPool>
+#include <QTemporaryDir>
 #include <QUrl>
+
+#include <csignal>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace mc;
 using namespace std::chrono_literals;
@@ -148,10 +156,68 @@ TEST(LoaderLifetimeTest, OwnerGoneMidLoadGetsNothing)
         QObject::connect(sink, &CXmlDomEventSink::readyStateChange, [&reports] { ++reports; });
         sink->load(Resolve(target));
         owner.reset();
-        QThreadPool::globalInstance()->waitForDone();
         WaitFor([] { return false; }, kSettleMs);
     }
     EXPECT_EQ(reports, 0);
+}
+
+// Local files that are no regular file, or that cannot be opened at once, fail at once with a
+// reason instead of the time-out, and the process that loaded them still ends at once.
+TEST(LoaderLocalFileTest, HostileFilesFailAtOnceAndExitDoesNotWait)
+{
+    QTemporaryDir folder;
+    const QString fifo = folder.filePath("fifo.xml");
+    const QString heldFifo = folder.filePath("held.xml");
+    const QString leased = folder.filePath("leased.xml");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(heldFifo).constData(), 0600), 0);
+    QFile(leased).open(QIODevice::WriteOnly);
+    // A writer that never writes: a reader's open succeeds and its read waits for ever.
+    const int writer = ::open(QFile::encodeName(heldFifo).constData(), O_RDWR | O_NONBLOCK);
+    // A write lease makes another open wait until the holder lets go, as a file server may.
+    const auto oldHandler = std::signal(SIGIO, SIG_IGN);
+    const int lease = ::open(QFile::encodeName(leased).constData(), O_RDONLY);
+    const bool leaseHeld = ::fcntl(lease, F_SETLEASE, F_WRLCK) == 0;
+    const auto release = qScopeGuard([&] {
+        ::close(lease);
+        std::signal(SIGIO, oldHandler);
+        ::close(writer);
+    });
+
+    const QString big = folder.filePath("big.xml");
+    QFile(big).open(QIODevice::WriteOnly);
+    QFile(big).resize(CXmlDomEventSink::kDefaultMaxBodySize + 1);
+
+    // The reason of a failure holds the text given, when there is one.
+    const struct { const char* name; QString path; const char* root; const char* reason; } cases[] = {
+        {"a regular file", FixturePath("folders.opml"), "opml", ""},
+        {"a file over the cap", big, "", "larger than"},
+        {"a FIFO nobody writes to", fifo, "", "not a regular file"},
+        {"a FIFO whose writer is silent", heldFifo, "", "not a regular file"},
+        {"an endless device", QStringLiteral("/dev/zero"), "", "not a regular file"},
+        {"a directory", folder.path(), "", "not a regular file"},
+        {"a file under a lease", leased, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.path == leased && !leaseHeld)
+            continue;
+        QProcess child;
+        child.start(LOADER_CHILD, {c.path});
+        const bool ended = child.waitForFinished(3000);
+        EXPECT_TRUE(ended) << "the exit waited";
+        if (!ended) {
+            child.kill();
+            child.waitForFinished();
+        }
+        const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split('|');
+        ASSERT_EQ(fields.size(), 3);
+        EXPECT_EQ(fields[0], "4");
+        EXPECT_EQ(fields[1], c.root);
+        EXPECT_EQ(fields[2].isEmpty(), *c.root != 0) << "a reason when it failed";
+        EXPECT_TRUE(fields[2].contains(c.reason)) << fields[2].toStdString();
+        EXPECT_FALSE(fields[2].contains("timed out"));
+    }
 }
 
 } // namespace

@@ -17,7 +17,7 @@ int main(int argc, char** argv)
     platform::InstanceLock lock(names.value(0));
     platform::ControlChannel channel(names.value(1));
     const Result result = lock.acquire();
-    const bool holding = result == Result::Acquired && channel.create();
+    const bool holding = result == Result::Acquired && channel.create(platform::ControlChannel::Lock::Held);
     std::puts(holding ? "acquired" : result == Result::AlreadyExists ? "exists" : "failed");
     std::fflush(stdout);
     while (holding && std::getchar() != EOF) {

@@ -2,6 +2,7 @@
 // died; the update event the client takes; programs started with their arguments as given, never
 // through a shell.
 
+#include "AsNobody.h"
 #include "GuiTest.h"
 #include "platform/ControlChannel.h"
 #include "platform/InstanceLock.h"
@@ -13,12 +14,14 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <semaphore.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -52,7 +55,7 @@ TEST(InstanceLockTest, HeldByOneProcessAtATime)
     EXPECT_EQ(lock.acquire(), Result::Acquired);
     EXPECT_EQ(lock.acquire(), Result::Acquired) << "taking it again is no failure";
     ControlChannel channel(kClass);
-    EXPECT_TRUE(channel.create());
+    EXPECT_TRUE(channel.create(ControlChannel::Lock::Held));
     EXPECT_TRUE(PostWindowMessage(kClass, WM_CLOSE));
 
     channel.destroy();
@@ -89,6 +92,41 @@ TEST_F(NamedEventTest, SignalsLatchOnceUntilTaken)
     EXPECT_TRUE(TryWaitNamedEvent(name));
     EXPECT_FALSE(TryWaitNamedEvent(name));
     EXPECT_FALSE(SignalNamedEvent(QString(300, u'x'))) << "a name the system refuses";
+}
+
+// A copy elevated for a user (run as root here, started for nobody) leaves the event to that user
+// with the mode the user's own copy gives it, so that the client and the user's copy can use it;
+// one that an older elevated copy left to root is given back.
+TEST(ElevatedEventTest, TheEventBelongsToTheUserItWasStartedFor)
+{
+    if (!CanRunAsNobody())
+        GTEST_SKIP() << "needs root";
+    const QString name = QString("Local\\QsCustElevated.%1").arg(QCoreApplication::applicationPid());
+    const QByteArray semaphore = QString("/Local_QsCustElevated.%1.%2").arg(QCoreApplication::applicationPid()).arg(kNobody).toUtf8();
+    qputenv("PKEXEC_UID", QByteArray::number(kNobody));
+    const auto restore = qScopeGuard([&] {
+        qunsetenv("PKEXEC_UID");
+        ::sem_unlink(semaphore.constData());
+    });
+    const struct { const char* name; bool leftToRoot; } cases[] = {
+        {"created by the elevated copy", false},
+        {"left to root by an older copy", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ::sem_unlink(semaphore.constData());
+        if (c.leftToRoot)
+            ::sem_close(::sem_open(semaphore.constData(), O_CREAT | O_EXCL, 0600, 0));
+        ASSERT_TRUE(SignalNamedEvent(name));
+        struct stat info {};
+        ASSERT_EQ(::stat("/dev/shm/sem." + semaphore.mid(1), &info), 0);
+        EXPECT_EQ(info.st_uid, kNobody);
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+        EXPECT_TRUE(RunAsNobody([&] {
+            sem_t* event = ::sem_open(semaphore.constData(), 0);
+            return event != SEM_FAILED && ::sem_trywait(event) == 0;
+        })) << "the user takes the signal";
+    }
 }
 
 TEST(ProcessStartTest, ArgumentsReachTheProgramUntouchedInItsWorkingFolder)
