@@ -307,8 +307,9 @@ double TimedOk(bool moved = false)
     if (moved)
         page.Model().MoveRow(0, 1);
     const Clock::time_point start = Clock::now();
-    page.OnOK();
-    return Seconds(Clock::now() - start);
+    const app::SaveResult saved = page.OnOK();
+    const double seconds = Seconds(Clock::now() - start);
+    return saved.Failed() ? -1 : seconds;
 }
 
 void OkPage(benchmark::State& state, Fixture& f, bool moved)
@@ -319,7 +320,7 @@ void OkPage(benchmark::State& state, Fixture& f, bool moved)
         if (!f.spoil())
             error = QStringLiteral("cannot prepare the check");
         else if (TimedOk() < 0)
-            error = QStringLiteral("the list did not load");
+            error = QStringLiteral("the list did not load, or OK failed");
         else if (const QString mismatch = f.mismatch(); !mismatch.isEmpty())
             error = QStringLiteral("OK did not save: ") + mismatch;
         if (!error.isEmpty()) {
@@ -331,7 +332,7 @@ void OkPage(benchmark::State& state, Fixture& f, bool moved)
     for (auto _ : state) {
         const double seconds = TimedOk(moved);
         if (seconds < 0) {
-            state.SkipWithError("the list did not load");
+            state.SkipWithError("the list did not load, or OK failed");
             break;
         }
         state.SetIterationTime(seconds);

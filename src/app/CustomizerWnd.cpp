@@ -1,13 +1,11 @@
 #include "app/CustomizerWnd.h"
 
-#include "app/ProcessState.h"
 #include "app/QsCustSheet.h"
 #include "app/ShellServices.h"
 #include "platform/ControlChannel.h"
 #include "platform/Trace.h"
 #include "platform/WindowMessages.h"
 
-#include <QMetaObject>
 
 CCustomizerWnd::CCustomizerWnd() = default;
 
@@ -30,18 +28,14 @@ void CCustomizerWnd::DestroyWindow()
 
 void CCustomizerWnd::WindowProc(std::uint32_t message)
 {
-    QPointer<CQsCustSheet> sheet = CQsCustSheet::SheetWindow();
     switch (message) {
     case platform::WM_CLOSE:
         TRACE("CCustomizerWnd: WM_CLOSE");
-        app::SetSettingsWritten(0);
-        // Posted, as a Cancel command would be, so that a handler still running finishes first.
-        if (sheet)
-            QMetaObject::invokeMethod(sheet, &QDialog::reject, Qt::QueuedConnection);
+        CQsCustSheet::CloseFromOutside();
         DestroyWindow();
         break;
     case platform::WM_BRING_TO_FRONT:
-        if (sheet)
+        if (const QPointer<CQsCustSheet> sheet = CQsCustSheet::SheetWindow())
             BringWindowToForeground(sheet);
         break;
     default:

@@ -61,21 +61,25 @@ TEST(ControlWindowTest, ReplacesASocketOnlyWhileHoldingTheLock)
         QLocalServer live;
         if (c.there == There::Stale)
             LeaveStaleSocket(path);
-        if (c.there == There::Live)
+        if (c.there == There::Live) {
             ASSERT_TRUE(live.listen(path));
+        }
         const ino_t before = Inode(path);
 
         CCustomizerWnd wnd;
         EXPECT_EQ(wnd.Create(), c.created);
-        if (!c.created)
+        if (!c.created) {
             EXPECT_EQ(Inode(path), before) << "the socket there was left alone";
+        }
         EXPECT_EQ(platform::PostWindowMessage(platform::kCustomizerWndClass, platform::WM_BRING_TO_FRONT),
                   c.created || c.there == There::Live);
-        if (c.there == There::Live)
+        if (c.there == There::Live) {
             EXPECT_TRUE(live.waitForNewConnection(1000)) << "the live copy still hears its messages";
+        }
         wnd.DestroyWindow();
-        if (c.created)
+        if (c.created) {
             EXPECT_EQ(Inode(path) != 0, !c.holds) << "only the lock's holder removes the socket";
+        }
     }
 }
 

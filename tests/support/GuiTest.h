@@ -19,6 +19,7 @@ class FakeServices : public app::ShellServices {
 public:
     platform::InstanceLock::Result CreateInstanceMutex() override;
     void ReleaseInstanceMutex() override { calls << QStringLiteral("ReleaseInstanceMutex"); }
+    bool HoldsInstanceMutex() override { return mutexResult == platform::InstanceLock::Result::Acquired; }
     void CloseClientWindow() override { calls << QStringLiteral("CloseClientWindow"); }
     void SignalClientUpdate() override { calls << QStringLiteral("SignalClientUpdate"); }
     bool PostToWindow(const QString& windowClass, std::uint32_t message) override;
