@@ -2,8 +2,8 @@
 // Two per-user store files filled alike in a temporary folder: the store works on one, a RawDb on
 // the other, so that both sides of a benchmark start from the same schema, pragmas and content.
 
-#include "registry/StoreConfig.h"
 #include "RawDb.h"
+#include "registry/StoreConfig.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 // the same file (and newsboat importing it, when installed), measured in one run, so that the
 // ratio shows what the loader, its thread hand-over and the reader cost over parsing alone.
 
-#include "messagecenter/FeedReaders.h"
-#include "messagecenter/XmlDomEventSink.h"
 #include "RatioReporter.h"
+#include "feeds/FeedReaders.h"
+#include "feeds/XmlDomEventSink.h"
 
 #include <benchmark/benchmark.h>
 

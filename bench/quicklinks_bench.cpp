@@ -3,14 +3,14 @@
 // store's schema, in one run: the ratio shows what the page, the store and the save's own work
 // (clearing the old list and user items) cost on top of the bare writes.
 
+#include "RatioReporter.h"
+#include "RawDb.h"
+#include "TwinStores.h"
 #include "platform/UserRights.h"
 #include "quicklinks/QuickLinksPage.h"
 #include "registry/RegValues.h"
 #include "registry/Registry.h"
 #include "registry/Transaction.h"
-#include "RatioReporter.h"
-#include "RawDb.h"
-#include "TwinStores.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,12 +2,12 @@
 // identical schema, pragmas and content, measured in one run, so that the ratios show what the
 // registry layer itself costs.
 
-#include "registry/RegValues.h"
-#include "registry/Registry.h"
-#include "registry/Transaction.h"
 #include "RatioReporter.h"
 #include "RawDb.h"
 #include "TwinStores.h"
+#include "registry/RegValues.h"
+#include "registry/Registry.h"
+#include "registry/Transaction.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>

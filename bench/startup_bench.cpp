@@ -4,11 +4,11 @@
 //
 //   startup_bench [runs]          runs each side (default 20) alternately and reports medians
 //   startup_bench --child utility|bare   one start, used by the parent
-#include "app/CustomizerApp.h"
-#include "app/Modal.h"
-#include "app/PropertyPage.h"
-#include "app/QsCustSheet.h"
+#include "pagekit/Modal.h"
+#include "pagekit/PropertyPage.h"
 #include "registry/RegFileImport.h"
+#include "shell/CustomizerApp.h"
+#include "shell/QsCustSheet.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,5 +1,6 @@
 # Feed document readers.
+find_package(Qt6 6.2 REQUIRED COMPONENTS Network)
 find_package(LibXml2 REQUIRED)
-set(QSCUST_FEED_READER_SOURCES messagecenter/XmlDocument.cpp messagecenter/FeedReaders.cpp platform/Trace.cpp)
-qscust_fuzz_target(rss_reader SOURCES ${QSCUST_FEED_READER_SOURCES} LIBRARIES LibXml2::LibXml2)
-qscust_fuzz_target(opml_reader SOURCES ${QSCUST_FEED_READER_SOURCES} LIBRARIES LibXml2::LibXml2)
+add_subdirectory(${QSCUST_SRC}/feeds feeds)
+qscust_fuzz_target(rss_reader LIBRARIES qscust_feeds)
+qscust_fuzz_target(opml_reader LIBRARIES qscust_feeds)

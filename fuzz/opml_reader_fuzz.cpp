@@ -1,7 +1,7 @@
 // Any bytes must parse and read without crashing, hanging or leaking, and every outline the OPML
 // reader keeps must be a usable feed that fits the fields of the feed list.
 
-#include "messagecenter/FeedReaders.h"
+#include "feeds/FeedReaders.h"
 
 #include "FuzzCheck.h"
 

@@ -1,7 +1,7 @@
 // Any bytes must parse and read without crashing, hanging or leaking, and what the feed reader
 // finds must fit the fields of the feed list.
 
-#include "messagecenter/FeedReaders.h"
+#include "feeds/FeedReaders.h"
 
 #include "FuzzCheck.h"
 

@@ -1,6 +1,6 @@
 #include "appearance/AppearancePage.h"
 
-#include "app/StringTable.h"
+#include "settings/StringTable.h"
 
 CAppearance::CAppearance() : CAreaPage(res::IDD_APPEARANCE, settings::Area::Appearance, QString()) {}
 

@@ -1,7 +1,7 @@
 #pragma once
 // The Appearance page: the colour schemes of the client.
 
-#include "app/AreaPage.h"
+#include "pagekit/AreaPage.h"
 
 class CAppearance : public CAreaPage {
     Q_OBJECT

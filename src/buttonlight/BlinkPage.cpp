@@ -1,6 +1,6 @@
 #include "buttonlight/BlinkPage.h"
 
-#include "app/StringTable.h"
+#include "settings/StringTable.h"
 
 CBlink::CBlink() : CAreaPage(res::IDD_BUTTONLIGHT, settings::Area::ButtonLight, QString()) {}
 

@@ -1,7 +1,7 @@
 #pragma once
 // The Button light page: the light's default state and the function it indicates.
 
-#include "app/AreaPage.h"
+#include "pagekit/AreaPage.h"
 
 class CBlink : public CAreaPage {
     Q_OBJECT

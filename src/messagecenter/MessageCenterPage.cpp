@@ -1,6 +1,6 @@
 #include "messagecenter/MessageCenterPage.h"
 
-#include "app/StringTable.h"
+#include "settings/StringTable.h"
 
 CMessageCenter::CMessageCenter()
     : CAreaPage(res::IDD_MESSAGECENTER, settings::Area::MessageCenter, QStringLiteral("HideMCenter"))

@@ -1,7 +1,7 @@
 #pragma once
 // The Message Center page: Message Center messages or RSS headlines, and the list of feeds.
 
-#include "app/AreaPage.h"
+#include "pagekit/AreaPage.h"
 
 class CMessageCenter : public CAreaPage {
     Q_OBJECT

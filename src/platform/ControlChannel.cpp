@@ -1,7 +1,7 @@
 #include "ControlChannel.h"
 
-#include "Trace.h"
 #include "WindowMessages.h"
+#include "trace/Trace.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "InstanceLock.h"
 
-#include "Trace.h"
 #include "WindowMessages.h"
+#include "trace/Trace.h"
 
 #include <QLockFile>
 

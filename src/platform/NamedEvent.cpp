@@ -1,7 +1,7 @@
 #include "NamedEvent.h"
 
-#include "Trace.h"
 #include "UserRights.h"
+#include "trace/Trace.h"
 
 #include <QByteArray>
 

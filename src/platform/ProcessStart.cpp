@@ -1,6 +1,6 @@
 #include "ProcessStart.h"
 
-#include "Trace.h"
+#include "trace/Trace.h"
 
 #include <QProcess>
 

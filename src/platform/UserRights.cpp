@@ -1,7 +1,7 @@
 #include "UserRights.h"
 
-#include "Trace.h"
 #include "WindowsVersion.h"
+#include "trace/Trace.h"
 
 #include <QByteArray>
 

@@ -1,7 +1,7 @@
 #include "WindowMessages.h"
 
-#include "Trace.h"
 #include "UserRights.h"
+#include "trace/Trace.h"
 
 #include <QFile>
 #include <QLocalSocket>

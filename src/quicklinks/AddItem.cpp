@@ -1,10 +1,10 @@
 #include "quicklinks/AddItem.h"
 
-#include "app/Controls.h"
-#include "app/Modal.h"
-#include "app/StringTable.h"
+#include "pagekit/Controls.h"
+#include "pagekit/Modal.h"
 #include "quicklinks/ClientItem.h"
 #include "quicklinks/FilePath.h"
+#include "settings/StringTable.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -18,15 +18,7 @@
 namespace {
 
 constexpr unsigned kTemplate = res::IDD_ADDITEM;
-enum : int {
-    IDC_NAME_LABEL = -1,
-    IDC_FILEURL_LABEL = -2,
-    IDC_NAME = 1009,
-    IDC_FILEURL = 1015,
-    IDC_BROWSE = 1016,
-    IDC_PROMPT = 1021,
-    IDC_HINT = 1053,
-};
+using namespace res::additem;
 constexpr int kMaxName = 32;
 constexpr int kMaxFileUrl = 260;
 constexpr int kWidth = 360;

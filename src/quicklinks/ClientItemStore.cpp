@@ -1,10 +1,10 @@
 #include "quicklinks/ClientItemStore.h"
 
-#include "app/Settings.h"
-#include "platform/Trace.h"
 #include "platform/UserRights.h"
 #include "quicklinks/OrderList.h"
 #include "registry/RegValues.h"
+#include "settings/Settings.h"
+#include "trace/Trace.h"
 
 #include <algorithm>
 #include <optional>

@@ -2,10 +2,10 @@
 // Where the client's items and their order live, and how the Quick Links list is read from and
 // written to the store. Every call resolves its keys afresh from the layout mode and managed mode.
 
-#include "app/PageSave.h"
-#include "app/StateImage.h"
+#include "pagekit/StateImage.h"
 #include "quicklinks/ClientItem.h"
 #include "registry/RegTypes.h"
+#include "settings/PageSave.h"
 
 #include <QList>
 

@@ -1,9 +1,9 @@
 #include "quicklinks/QuickLinkModel.h"
 
-#include "app/Settings.h"
-#include "app/StringTable.h"
 #include "platform/UserRights.h"
 #include "quicklinks/OrderList.h"
+#include "settings/Settings.h"
+#include "settings/StringTable.h"
 
 #include <algorithm>
 

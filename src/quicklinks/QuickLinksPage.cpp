@@ -1,12 +1,12 @@
 #include "quicklinks/QuickLinksPage.h"
 
-#include "app/CheckListCtrl.h"
-#include "app/Controls.h"
-#include "app/IconButton.h"
-#include "app/Modal.h"
-#include "app/StringTable.h"
-#include "platform/Trace.h"
+#include "pagekit/CheckListCtrl.h"
+#include "pagekit/Controls.h"
+#include "pagekit/IconButton.h"
+#include "pagekit/Modal.h"
 #include "quicklinks/AddItem.h"
+#include "settings/StringTable.h"
+#include "trace/Trace.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -18,14 +18,7 @@
 
 namespace {
 
-constexpr int IDC_INTRO = 1055;
-constexpr int IDC_LIST_LABEL = 1056;
-constexpr int IDC_OUTPUTLIST = 1002;
-constexpr int IDC_ARROWUP = 1004;
-constexpr int IDC_ARROWDOWN = 1005;
-constexpr int IDC_NEW = 1008;
-constexpr int IDC_EDIT = 1009;
-constexpr int IDC_DELETE = 1010;
+using namespace res::quicklinks;
 constexpr unsigned kLoadTimerId = 1002;
 
 int MaxUserDefinedAtStart()

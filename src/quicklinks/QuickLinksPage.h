@@ -2,7 +2,7 @@
 // The Quick Links page: which of the client's items appear as Quick Links, in which order, and
 // the user's own links. The rules live in QuickLinkModel; the page binds the controls to it.
 
-#include "app/AreaPage.h"
+#include "pagekit/AreaPage.h"
 #include "quicklinks/QuickLinkModel.h"
 
 #include <QBasicTimer>

@@ -1,7 +1,7 @@
 #include "RegFileImport.h"
 
-#include "Registry.h"
 #include "RegKeyName.h"
+#include "Registry.h"
 #include "StoreConfig.h"
 #include "Transaction.h"
 

@@ -48,10 +48,11 @@ KeyObject g_localMachine{Root::LocalMachine, RootStore::kRootKeyId, KEY_ALL_ACCE
 
 constexpr REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC | WRITE_OWNER;
 
-// Locks the key's root and checks that the handle still belongs to its connection.
-class Call {
+// For one call into the store: holds the key's root locked and checks that the handle still belongs
+// to its connection.
+class LockedKey {
 public:
-    explicit Call(HKEY key)
+    explicit LockedKey(HKEY key)
         : m_key(key), m_store(key ? &RootStore::of(key->root) : nullptr)
     {
         if (m_store)
@@ -103,17 +104,17 @@ LSTATUS KeyStatus(RootStore& store, long long id)
 }
 
 // Checks the handle, the right the call needs and, for writes, the root's; readies the connection.
-LSTATUS Enter(const Call& call, REGSAM right, RootStore::Need need)
+LSTATUS Enter(const LockedKey& locked, REGSAM right, RootStore::Need need)
 {
-    if (!call.valid())
+    if (!locked.valid())
         return ERROR_INVALID_HANDLE;
-    if (!(call.key().access & right))
+    if (!(locked.key().access & right))
         return ERROR_ACCESS_DENIED;
     if (need != RootStore::Need::Read) {
-        if (const LSTATUS status = call.store().writeStatus(); status != ERROR_SUCCESS)
+        if (const LSTATUS status = locked.store().writeStatus(); status != ERROR_SUCCESS)
             return status;
     }
-    return call.store().ready(need);
+    return locked.store().ready(need);
 }
 
 // ERROR_FILE_NOT_FOUND when the key itself still exists, ERROR_KEY_DELETED when it was deleted.
@@ -189,14 +190,14 @@ LSTATUS OpenOrCreate(HKEY parent, const QString& subKey, REGSAM access, HKEY* re
     if (!result)
         return ERROR_INVALID_PARAMETER;
     *result = nullptr;
-    Call call(parent);
-    if (!call.valid())
+    LockedKey locked(parent);
+    if (!locked.valid())
         return ERROR_INVALID_HANDLE;
     QStringList components;
     if (const LSTATUS status = SplitKeyPath(subKey, &components); status != ERROR_SUCCESS)
         return status;
-    KeyObject& from = call.key();
-    RootStore& store = call.store();
+    KeyObject& from = locked.key();
+    RootStore& store = locked.store();
     if (access & kWriteRights) {
         if (const LSTATUS status = store.writeStatus(); status != ERROR_SUCCESS)
             return status;
@@ -249,27 +250,27 @@ LSTATUS Change(RootStore& store, sqlite3_stmt* s)
 }
 
 // Resolves the target of a key deletion, checking the rights a deletion needs.
-LSTATUS DeletionTarget(Call& call, const QString& subKey, long long* id)
+LSTATUS DeletionTarget(LockedKey& locked, const QString& subKey, long long* id)
 {
     QStringList components;
     if (const LSTATUS status = SplitKeyPath(subKey, &components); status != ERROR_SUCCESS)
         return status;
-    if (const LSTATUS status = Enter(call, kWriteRights, RootStore::Need::Write); status != ERROR_SUCCESS)
+    if (const LSTATUS status = Enter(locked, kWriteRights, RootStore::Need::Write); status != ERROR_SUCCESS)
         return status;
-    RootStore& store = call.store();
+    RootStore& store = locked.store();
     if (!store.db())
         return ERROR_FILE_NOT_FOUND;
     QString path;
     bool created = false;
     if (components.isEmpty()) {
-        *id = call.key().id;
+        *id = locked.key().id;
         return KeyStatus(store, *id);
     }
-    return Walk(store, call.key().id, components, false, id, &path, &created);
+    return Walk(store, locked.key().id, components, false, id, &path, &created);
 }
 
 // Whether a snapshot still answers index; updates it to expect the following index.
-bool Current(RootStore& store, KeyObject::Snapshot* snapshot, DWORD index)
+bool SnapshotStillAnswers(RootStore& store, KeyObject::Snapshot* snapshot, DWORD index)
 {
     if (index == 0 || snapshot->stamp.first < 0)
         return false;
@@ -282,7 +283,8 @@ bool Current(RootStore& store, KeyObject::Snapshot* snapshot, DWORD index)
     return current;
 }
 
-void Taken(RootStore& store, KeyObject::Snapshot* snapshot, DWORD index)
+// Stamps a snapshot just read at index with the store's changes.
+void MarkSnapshotTaken(RootStore& store, KeyObject::Snapshot* snapshot, DWORD index)
 {
     snapshot->stamp = store.changeStamp();
     snapshot->next = index + 1;
@@ -307,20 +309,20 @@ template <typename Item, typename ReadRow>
 LSTATUS Enumerate(HKEY key, REGSAM right, DWORD index, Stmt query, QList<Item> KeyObject::*items,
                   KeyObject::Snapshot KeyObject::*snapshot, ReadRow readRow, const Item** found)
 {
-    Call call(key);
-    if (const LSTATUS status = Enter(call, right, RootStore::Need::Read); status != ERROR_SUCCESS)
+    LockedKey locked(key);
+    if (const LSTATUS status = Enter(locked, right, RootStore::Need::Read); status != ERROR_SUCCESS)
         return status;
-    RootStore& store = call.store();
+    RootStore& store = locked.store();
     if (!store.db())
         return ERROR_NO_MORE_ITEMS;
-    KeyObject& k = call.key();
+    KeyObject& k = locked.key();
     QList<Item>& list = k.*items;
-    if (!Current(store, &(k.*snapshot), index)) {
+    if (!SnapshotStillAnswers(store, &(k.*snapshot), index)) {
         list.clear();
         k.*snapshot = {};
         if (const LSTATUS status = ReadRows(store, query, k.id, readRow, &list); status != ERROR_SUCCESS)
             return status;
-        Taken(store, &(k.*snapshot), index);
+        MarkSnapshotTaken(store, &(k.*snapshot), index);
     }
     if (index >= DWORD(list.size()))
         return list.isEmpty() ? EmptyAnswer(store, k.id, ERROR_NO_MORE_ITEMS) : ERROR_NO_MORE_ITEMS;
@@ -389,21 +391,21 @@ LSTATUS RegQueryValueEx(HKEY key, const QString& name, DWORD* type, BYTE* data, 
 {
     if (data && !cbData)
         return ERROR_INVALID_PARAMETER;
-    Call call(key);
-    if (const LSTATUS status = Enter(call, KEY_QUERY_VALUE, RootStore::Need::Read); status != ERROR_SUCCESS)
+    LockedKey locked(key);
+    if (const LSTATUS status = Enter(locked, KEY_QUERY_VALUE, RootStore::Need::Read); status != ERROR_SUCCESS)
         return status;
-    RootStore& store = call.store();
+    RootStore& store = locked.store();
     if (!store.db() || name.size() > kMaxValueNameUnits)
         return ERROR_FILE_NOT_FOUND;
     FoldedName fold;
     StmtUse s(store.statement(Stmt::GetValue));
     if (!s.get())
         return LastStatus(store);
-    sqlite3_bind_int64(s, 1, call.key().id);
+    sqlite3_bind_int64(s, 1, locked.key().id);
     BindFold(s, 2, name, &fold);
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_DONE)
-        return Missing(store, call.key());
+        return Missing(store, locked.key());
     if (rc != SQLITE_ROW)
         return RootStore::Status(rc);
     const void* bytes = sqlite3_column_blob(s, 1);
@@ -427,14 +429,14 @@ LSTATUS RegSetValueEx(HKEY key, const QString& name, DWORD type, const BYTE* dat
 {
     if (name.size() > kMaxValueNameUnits || cbData > kMaxValueBytes || (!data && cbData))
         return ERROR_INVALID_PARAMETER;
-    Call call(key);
-    if (const LSTATUS status = Enter(call, KEY_SET_VALUE, RootStore::Need::Create); status != ERROR_SUCCESS)
+    LockedKey locked(key);
+    if (const LSTATUS status = Enter(locked, KEY_SET_VALUE, RootStore::Need::Create); status != ERROR_SUCCESS)
         return status;
-    RootStore& store = call.store();
+    RootStore& store = locked.store();
     FoldedName fold;
     StmtUse s(store.statement(Stmt::SetValue));
     if (s.get()) {
-        sqlite3_bind_int64(s, 1, call.key().id);
+        sqlite3_bind_int64(s, 1, locked.key().id);
         BindStoredName(s, 2, name);
         BindFold(s, 3, name, &fold);
         sqlite3_bind_int64(s, 4, type);
@@ -448,30 +450,30 @@ LSTATUS RegSetValueEx(HKEY key, const QString& name, DWORD type, const BYTE* dat
 
 LSTATUS RegDeleteValue(HKEY key, const QString& name)
 {
-    Call call(key);
-    if (const LSTATUS status = Enter(call, KEY_SET_VALUE, RootStore::Need::Write); status != ERROR_SUCCESS)
+    LockedKey locked(key);
+    if (const LSTATUS status = Enter(locked, KEY_SET_VALUE, RootStore::Need::Write); status != ERROR_SUCCESS)
         return status;
-    RootStore& store = call.store();
+    RootStore& store = locked.store();
     if (!store.db() || name.size() > kMaxValueNameUnits)
         return ERROR_FILE_NOT_FOUND;
     FoldedName fold;
     StmtUse s(store.statement(Stmt::DeleteValue));
     if (s.get()) {
-        sqlite3_bind_int64(s, 1, call.key().id);
+        sqlite3_bind_int64(s, 1, locked.key().id);
         BindFold(s, 2, name, &fold);
     }
     const LSTATUS status = Change(store, s);
     if (status == ERROR_SUCCESS && sqlite3_changes(store.db()) == 0)
-        return Missing(store, call.key());
+        return Missing(store, locked.key());
     return status;
 }
 
 LSTATUS RegDeleteValues(HKEY key, const QStringList& names)
 {
-    Call call(key);
-    if (const LSTATUS status = Enter(call, KEY_SET_VALUE, RootStore::Need::Write); status != ERROR_SUCCESS)
+    LockedKey locked(key);
+    if (const LSTATUS status = Enter(locked, KEY_SET_VALUE, RootStore::Need::Write); status != ERROR_SUCCESS)
         return status;
-    RootStore& store = call.store();
+    RootStore& store = locked.store();
     if (!store.db())
         return ERROR_SUCCESS;
     WriteScope scope(store);
@@ -485,7 +487,7 @@ LSTATUS RegDeleteValues(HKEY key, const QStringList& names)
         if (name.size() > kMaxValueNameUnits)
             continue;
         StmtUse use(s);
-        sqlite3_bind_int64(s, 1, call.key().id);
+        sqlite3_bind_int64(s, 1, locked.key().id);
         BindFold(s, 2, name, &fold);
         if (const LSTATUS status = store.stepWrite(s); status != ERROR_SUCCESS)
             return status;
@@ -495,11 +497,11 @@ LSTATUS RegDeleteValues(HKEY key, const QStringList& names)
 
 LSTATUS RegDeleteKey(HKEY parent, const QString& subKey)
 {
-    Call call(parent);
+    LockedKey locked(parent);
     long long id = -1;
-    if (const LSTATUS status = DeletionTarget(call, subKey, &id); status != ERROR_SUCCESS)
+    if (const LSTATUS status = DeletionTarget(locked, subKey, &id); status != ERROR_SUCCESS)
         return status;
-    RootStore& store = call.store();
+    RootStore& store = locked.store();
     if (id == RootStore::kRootKeyId)
         return ERROR_ACCESS_DENIED;
     {
@@ -518,11 +520,11 @@ LSTATUS RegDeleteKey(HKEY parent, const QString& subKey)
 
 LSTATUS RegDeleteTree(HKEY parent, const QString& subKey)
 {
-    Call call(parent);
+    LockedKey locked(parent);
     long long id = -1;
-    if (const LSTATUS status = DeletionTarget(call, subKey, &id); status != ERROR_SUCCESS)
+    if (const LSTATUS status = DeletionTarget(locked, subKey, &id); status != ERROR_SUCCESS)
         return status;
-    RootStore& store = call.store();
+    RootStore& store = locked.store();
     WriteScope scope(store);
     if (scope.status() != ERROR_SUCCESS)
         return scope.status();
@@ -575,25 +577,25 @@ LSTATUS RegEnumValue(HKEY key, DWORD index, QString* name, DWORD* type, QByteArr
 LSTATUS RegQueryValueNames(HKEY key, QStringList* names)
 {
     names->clear();
-    Call call(key);
-    if (const LSTATUS status = Enter(call, KEY_QUERY_VALUE, RootStore::Need::Read); status != ERROR_SUCCESS)
+    LockedKey locked(key);
+    if (const LSTATUS status = Enter(locked, KEY_QUERY_VALUE, RootStore::Need::Read); status != ERROR_SUCCESS)
         return status;
-    RootStore& store = call.store();
+    RootStore& store = locked.store();
     if (!store.db())
         return ERROR_SUCCESS;
-    if (const LSTATUS status = ReadRows(store, Stmt::ValueNames, call.key().id,
+    if (const LSTATUS status = ReadRows(store, Stmt::ValueNames, locked.key().id,
                                         [](sqlite3_stmt* s) { return ColumnName(s, 0); }, names);
         status != ERROR_SUCCESS)
         return status;
-    return names->isEmpty() ? EmptyAnswer(store, call.key().id, ERROR_SUCCESS) : ERROR_SUCCESS;
+    return names->isEmpty() ? EmptyAnswer(store, locked.key().id, ERROR_SUCCESS) : ERROR_SUCCESS;
 }
 
 LSTATUS RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* values)
 {
-    Call call(key);
-    if (const LSTATUS status = Enter(call, KEY_QUERY_VALUE, RootStore::Need::Read); status != ERROR_SUCCESS)
+    LockedKey locked(key);
+    if (const LSTATUS status = Enter(locked, KEY_QUERY_VALUE, RootStore::Need::Read); status != ERROR_SUCCESS)
         return status;
-    RootStore& store = call.store();
+    RootStore& store = locked.store();
     DWORD counts[2] = {0, 0};
     if (store.db()) {
         const Stmt queries[2] = {Stmt::ChildCount, Stmt::CountValues};
@@ -604,14 +606,14 @@ LSTATUS RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* values)
             StmtUse s(store.statement(queries[i]));
             if (!s.get())
                 return LastStatus(store);
-            sqlite3_bind_int64(s, 1, call.key().id);
+            sqlite3_bind_int64(s, 1, locked.key().id);
             if (const int rc = sqlite3_step(s); rc != SQLITE_ROW)
                 return RootStore::Status(rc);
             counts[i] = DWORD(sqlite3_column_int64(s, 0));
         }
         // A deleted key has lost its subkeys and values with it: only empty counts need the check.
         if (counts[0] == 0 && counts[1] == 0) {
-            if (const LSTATUS status = EmptyAnswer(store, call.key().id, ERROR_SUCCESS); status != ERROR_SUCCESS)
+            if (const LSTATUS status = EmptyAnswer(store, locked.key().id, ERROR_SUCCESS); status != ERROR_SUCCESS)
                 return status;
         }
     }
@@ -624,13 +626,13 @@ LSTATUS RegQueryInfoKey(HKEY key, DWORD* subKeys, DWORD* values)
 
 LSTATUS RegGetKeyPath(HKEY key, Root* root, QString* path)
 {
-    Call call(key);
-    if (!call.valid())
+    LockedKey locked(key);
+    if (!locked.valid())
         return ERROR_INVALID_HANDLE;
     if (root)
-        *root = call.key().root;
+        *root = locked.key().root;
     if (path)
-        *path = call.key().path;
+        *path = locked.key().path;
     return ERROR_SUCCESS;
 }
 

@@ -1,6 +1,6 @@
 #include "RootStore.h"
 
-#include "platform/Trace.h"
+#include "trace/Trace.h"
 
 #include <QFileInfo>
 #include <QUrl>

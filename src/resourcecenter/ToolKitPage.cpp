@@ -1,6 +1,6 @@
 #include "resourcecenter/ToolKitPage.h"
 
-#include "app/StringTable.h"
+#include "settings/StringTable.h"
 
 CToolKit::CToolKit()
     : CAreaPage(res::IDD_RESOURCECENTER, settings::Area::ResourceCenter, QStringLiteral("HideRCenter"))

@@ -1,7 +1,7 @@
 #pragma once
 // The Resource Center page: which task categories the client's Resource Center shows.
 
-#include "app/AreaPage.h"
+#include "pagekit/AreaPage.h"
 
 class CToolKit : public CAreaPage {
     Q_OBJECT

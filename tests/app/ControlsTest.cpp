@@ -1,8 +1,8 @@
-#include "app/CheckListCtrl.h"
-#include "app/Controls.h"
-#include "app/IconButton.h"
-#include "app/Modal.h"
 #include "GuiTest.h"
+#include "pagekit/CheckListCtrl.h"
+#include "pagekit/Controls.h"
+#include "pagekit/IconButton.h"
+#include "pagekit/Modal.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,5 +1,5 @@
-#include "app/LanguageLibrary.h"
-#include "app/StringTable.h"
+#include "settings/LanguageLibrary.h"
+#include "settings/StringTable.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "app/CustomizerApp.h"
-#include "app/Settings.h"
-#include "quicklinks/QuickLinksPage.h"
-#include "resourcecenter/ToolKitPage.h"
 #include "GuiTest.h"
 #include "StoreValues.h"
+#include "quicklinks/QuickLinksPage.h"
+#include "resourcecenter/ToolKitPage.h"
+#include "settings/Settings.h"
+#include "shell/CustomizerApp.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -1,9 +1,9 @@
 // The utility as a program: a second copy, the forbidding policy and a close from outside, each
 // bounded in time.
-#include "app/Settings.h"
-#include "platform/WindowMessages.h"
 #include "StoreValues.h"
 #include "TempStore.h"
+#include "platform/WindowMessages.h"
+#include "settings/Settings.h"
 
 #include <QFile>
 #include <QLocalServer>

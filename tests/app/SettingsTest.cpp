@@ -1,11 +1,11 @@
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
+#include "StoreValues.h"
+#include "TempStore.h"
 #include "platform/UserRights.h"
 #include "platform/WindowsVersion.h"
 #include "registry/Registry.h"
 #include "registry/Transaction.h"
-#include "StoreValues.h"
-#include "TempStore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "app/AreaPage.h"
-#include "app/CustomizerApp.h"
-#include "app/ProcessState.h"
-#include "app/QsCustSheet.h"
-#include "app/Settings.h"
-#include "platform/NamedEvent.h"
-#include "platform/WindowMessages.h"
 #include "GuiTest.h"
 #include "StoreValues.h"
+#include "pagekit/AreaPage.h"
+#include "platform/NamedEvent.h"
+#include "platform/WindowMessages.h"
+#include "settings/Settings.h"
+#include "settings/SettingsWritten.h"
+#include "shell/CustomizerApp.h"
+#include "shell/QsCustSheet.h"
 
 #include <QApplication>
 #include <QCheckBox>

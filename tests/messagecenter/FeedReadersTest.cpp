@@ -3,7 +3,7 @@
 
 #include "FeedTestData.h"
 
-#include "messagecenter/FeedReaders.h"
+#include "feeds/FeedReaders.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // A program that loads one document and ends: prints the completed state, the document element's
 // name and the error reason on one line, then returns from main like the utility does.
 
-#include "messagecenter/XmlDomEventSink.h"
+#include "feeds/XmlDomEventSink.h"
 
 #include <QCoreApplication>
 

@@ -5,7 +5,7 @@
 #include "FeedTestData.h"
 #include "GuiTest.h"
 
-#include "messagecenter/XmlDomEventSink.h"
+#include "feeds/XmlDomEventSink.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // instance lock: without it (the lock failed, start-up went on) a live or stale socket stays.
 
 #include "GuiTest.h"
-#include "app/CustomizerWnd.h"
 #include "platform/WindowMessages.h"
+#include "shell/CustomizerWnd.h"
 
 #include <QFile>
 #include <QLocalServer>

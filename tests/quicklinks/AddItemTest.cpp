@@ -1,9 +1,9 @@
-#include "app/Controls.h"
-#include "app/StringTable.h"
+#include "GuiTest.h"
+#include "pagekit/Controls.h"
 #include "quicklinks/AddItem.h"
 #include "quicklinks/ClientItem.h"
 #include "quicklinks/FilePath.h"
-#include "GuiTest.h"
+#include "settings/StringTable.h"
 
 #include <QApplication>
 #include <QFile>
@@ -21,7 +21,7 @@
 
 namespace {
 
-enum : int { IDC_NAME = 1009, IDC_FILEURL = 1015, IDC_PROMPT = 1021 };
+using namespace res::additem;
 
 // "{dir}" holds the files "my app" and "tool"; "{long}" is a file whose path has 259 characters.
 // QSCUST_DIR names the folder, QSCUST_SPACED "{dir}/my app", QSCUST_LONG 300 characters.

@@ -5,10 +5,10 @@
 //   0030: an id without a value; 0031: a value whose item key is missing
 // The second layout's items carry "-2" in their names.
 
-#include "app/Settings.h"
+#include "StoreValues.h"
 #include "quicklinks/ClientItemStore.h"
 #include "registry/RegFileWriter.h"
-#include "StoreValues.h"
+#include "settings/Settings.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "app/ProcessState.h"
-#include "quicklinks/OrderList.h"
 #include "ClientFixture.h"
 #include "GuiTest.h"
+#include "quicklinks/OrderList.h"
+#include "settings/SettingsWritten.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "app/CustomizerApp.h"
-#include "app/ProcessState.h"
-#include "app/QsCustSheet.h"
-#include "quicklinks/QuickLinkModel.h"
-#include "quicklinks/QuickLinksPage.h"
 #include "ClientFixture.h"
 #include "GuiTest.h"
+#include "quicklinks/QuickLinkModel.h"
+#include "quicklinks/QuickLinksPage.h"
+#include "settings/SettingsWritten.h"
+#include "shell/CustomizerApp.h"
+#include "shell/QsCustSheet.h"
 
 #include <QCheckBox>
 #include <QFile>

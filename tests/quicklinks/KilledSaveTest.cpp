@@ -1,6 +1,6 @@
-#include "SaveLists.h"
 #include "ClientFixture.h"
 #include "GuiTest.h"
+#include "SaveLists.h"
 
 #include <QProcess>
 #include <QRandomGenerator>

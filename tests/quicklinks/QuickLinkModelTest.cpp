@@ -1,7 +1,7 @@
-#include "quicklinks/OrderList.h"
-#include "quicklinks/QuickLinkModel.h"
 #include "ClientFixture.h"
 #include "GuiTest.h"
+#include "quicklinks/OrderList.h"
+#include "quicklinks/QuickLinkModel.h"
 
 #include <gtest/gtest.h>
 

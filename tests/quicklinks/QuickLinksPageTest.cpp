@@ -1,12 +1,13 @@
-#include "app/CheckListCtrl.h"
-#include "app/Controls.h"
-#include "app/CustomizerApp.h"
-#include "app/IconButton.h"
-#include "app/QsCustSheet.h"
-#include "quicklinks/AddItem.h"
-#include "quicklinks/QuickLinksPage.h"
 #include "ClientFixture.h"
 #include "GuiTest.h"
+#include "pagekit/CheckListCtrl.h"
+#include "pagekit/Controls.h"
+#include "pagekit/IconButton.h"
+#include "quicklinks/AddItem.h"
+#include "quicklinks/QuickLinksPage.h"
+#include "settings/ResourceIds.h"
+#include "shell/CustomizerApp.h"
+#include "shell/QsCustSheet.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,10 +25,7 @@ using namespace fixture;
 
 namespace {
 
-enum : int {
-    IDC_OUTPUTLIST = 1002, IDC_ARROWUP = 1004, IDC_ARROWDOWN = 1005, IDC_NEW = 1008, IDC_EDIT = 1009,
-    IDC_DELETE = 1010, IDC_INTRO = 1055, IDC_LIST_LABEL = 1056,
-};
+using namespace res::quicklinks;
 
 QWidget* Control(QWidget* page, int id)
 {

@@ -1,9 +1,9 @@
 #include "GuiTest.h"
 
-#include "app/Settings.h"
 #include "platform/UserRights.h"
 #include "platform/WindowMessages.h"
 #include "platform/WindowsVersion.h"
+#include "settings/Settings.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,9 +2,9 @@
 // Helpers of the widget tests: the rights and services a test injects, modal answers, and
 // waiting on the event loop with a bound.
 
-#include "app/Modal.h"
-#include "app/ShellServices.h"
 #include "TempStore.h"
+#include "pagekit/Modal.h"
+#include "settings/ShellServices.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,9 +1,9 @@
 #include "talven-reg/RegCommand.h"
 
-#include "registry/Registry.h"
 #include "../registry/StoreProbe.h"
 #include "StoreValues.h"
 #include "TempStore.h"
+#include "registry/Registry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,71 @@
+#include "pagekit/Controls.h"
+
+#include <QEvent>
+#include <QObject>
+#include <QVariant>
+#include <QWidget>
+
+namespace ui {
+
+QString StripMnemonic(const QString& caption)
+{
+    QString text;
+    text.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size())
+            ++i;
+        text += caption[i];
+    }
+    return text;
+}
+
+void BindControl(QWidget* control, int controlId, const QString& caption)
+{
+    control->setProperty(kControlIdProperty, controlId);
+    if (!caption.isEmpty())
+        control->setAccessibleName(StripMnemonic(caption));
+}
+
+int ControlId(const QWidget* control)
+{
+    const QVariant id = control->property(kControlIdProperty);
+    return id.isValid() ? id.toInt() : 0;
+}
+
+QWidget* FindControl(const QWidget* parent, int controlId)
+{
+    const auto children = parent->findChildren<QWidget*>();
+    for (QWidget* child : children) {
+        if (ControlId(child) == controlId)
+            return child;
+    }
+    return nullptr;
+}
+
+namespace {
+
+class FocusWhenShown : public QObject {
+public:
+    explicit FocusWhenShown(QWidget* control) : QObject(control) { control->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            static_cast<QWidget*>(watched)->setFocus();
+            deleteLater();
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void GiveFocus(QWidget* control)
+{
+    control->setFocus();
+    if (!control->isVisible())
+        new FocusWhenShown(control);
+}
+
+} // namespace ui

@@ -1,0 +1,135 @@
+#pragma once
+// The ids of the program's resources, each defined once: the string table, the dialog templates
+// and their controls. The pages, the string table, the language libraries and the tests use them.
+
+namespace res {
+
+// String table ids.
+enum StringId : unsigned {
+    IDS_ITEM = 140,
+    IDS_CAPTION = 141,
+    IDS_CATEGORY_MAINTENANCE = 142,
+    IDS_CATEGORY_WIRELESS = 143,
+    IDS_CATEGORY_DEVICE_CONFIGURATION = 144,
+    IDS_CATEGORY_SYSTEM_MIGRATION = 145,
+    IDS_CATEGORY_SECURITY = 146,
+    IDS_CATEGORY_HELP = 148,
+    IDS_CATEGORY_OTHERS = 149,
+    IDS_NEW = 150,
+    IDS_EDIT = 151,
+    IDS_SCHEME_DEFAULT_BLACK = 152,
+    IDS_SCHEME_DEFAULT_WHITE = 153,
+    IDS_SCHEME_USING = 154,
+    IDS_SCHEME_EDIT_HEADING = 155,
+    IDS_PICTURE_FILES = 157,
+    IDS_QUICKLINK_EDIT_PROMPT = 159,
+    IDS_MAX_QUICKLINKS = 161,
+    IDS_CATEGORY_MULTIMEDIA = 162,
+    IDS_CATEGORY_TECHNOLOGIES = 163,
+    IDS_LIGHT_ON = 164,
+    IDS_CATEGORY_COMMUNICATION = 165,
+    IDS_CATEGORY_SMALL_BUSINESS = 166,
+    IDS_BLINK_LOW = 167,
+    IDS_BLINK_MEDIUM = 168,
+    IDS_BLINK_HIGH = 169,
+    IDS_FUNCTION_NONE = 170,
+    IDS_DELETE_FEED_QUESTION = 171,
+    IDS_OPML_FILE = 172,
+    IDS_IMPORT = 173,
+    IDS_INVALID_FEED = 175,
+    IDS_DELETE = 176,
+    IDS_DUPLICATE_NAME = 177,
+    IDS_SAVE_FAILED = 180,
+    IDS_MACHINE_STORE_UNREADABLE = 181,
+};
+
+// Dialog template ids.
+enum DialogId : unsigned {
+    IDD_QUICKLINKS = 129,
+    IDD_RESOURCECENTER = 130,
+    IDD_MESSAGECENTER = 131,
+    IDD_APPEARANCE = 132,
+    IDD_ADDITEM = 141,
+    IDD_CONFIRM_ELEVATION = 164,
+    IDD_BUTTONLIGHT = 167,
+};
+
+// Control ids shared by the templates; a template's caption is its control 0, and statics without
+// an id of their own are numbered from -1 down. IDOK and IDCANCEL are also the dialog results.
+enum ControlId : int {
+    IDC_CAPTION = 0,
+    IDC_INTRO = -1,
+    IDC_INTRO2 = -2,
+    IDOK = 1,
+    IDCANCEL = 2,
+    IDC_HIDE = 1001,
+    IDC_ADMINONLY = 1022,
+};
+
+// The controls of each template, in a namespace of its own: the same number means different
+// controls in different templates. A page's source takes its template's names with a
+// using-directive.
+namespace quicklinks {
+enum : int {
+    IDC_OUTPUTLIST = 1002,
+    IDC_ARROWUP = 1004,
+    IDC_ARROWDOWN = 1005,
+    IDC_NEW = 1008,
+    IDC_EDIT = 1009,
+    IDC_DELETE = 1010,
+    IDC_INTRO = 1055,
+    IDC_LIST_LABEL = 1056,
+};
+} // namespace quicklinks
+
+namespace resourcecenter {
+enum : int { IDC_LIST_LABEL = 1056 };
+} // namespace resourcecenter
+
+namespace messagecenter {
+enum : int {
+    IDC_NEW = 1008,
+    IDC_EDIT = 1009,
+    IDC_DELETE = 1010,
+    IDC_IMPORT = 1012,
+    IDC_SHOW_MESSAGES = 1048,
+    IDC_SHOW_RSS = 1049,
+    IDC_FEEDS_LABEL = 1056,
+};
+} // namespace messagecenter
+
+namespace appearance {
+enum : int { IDC_NEW = 1008, IDC_EDIT = 1009, IDC_DELETE = 1010, IDC_APPLY = 1011 };
+} // namespace appearance
+
+namespace buttonlight {
+enum : int {
+    IDC_DEFAULT_GROUP = 1038,
+    IDC_LIGHT_ON = 1039,
+    IDC_LIGHT_OFF = 1040,
+    IDC_INDICATION_GROUP = 1041,
+    IDC_INDICATION_FOR_LABEL = 1042,
+    IDC_INDICATION_TYPE_LABEL = 1044,
+    IDC_SETTINGS = 1046,
+    IDC_PREVIEW = 1047,
+};
+} // namespace buttonlight
+
+// The Quick Link editor.
+namespace additem {
+enum : int {
+    IDC_NAME_LABEL = -1,
+    IDC_FILEURL_LABEL = -2,
+    IDC_NAME = 1009,
+    IDC_FILEURL = 1015,
+    IDC_BROWSE = 1016,
+    IDC_PROMPT = 1021,
+    IDC_HINT = 1053,
+};
+} // namespace additem
+
+namespace confirm_elevation {
+enum : int { IDC_CONTINUE = 1026, IDC_EXPLANATION = 1027, IDC_WARNING = 1028 };
+} // namespace confirm_elevation
+
+} // namespace res
