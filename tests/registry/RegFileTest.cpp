@@ -66,7 +66,7 @@ TEST_P(ParseRegFileTest, GivesOpsAndErrors)
         errors.push_back(std::to_string(error.line) + ": " + error.message.toStdString());
     EXPECT_EQ(ops, c.ops);
     EXPECT_EQ(errors, c.errors);
-    EXPECT_EQ(result.headerOk, c.errors.empty() || c.errors.front() != kRefused);
+    EXPECT_EQ(result.header == RegFileContents::Header::Read, c.errors.empty() || c.errors.front().rfind("0: ", 0) != 0);
 }
 
 std::string CaseName(const testing::TestParamInfo<Case>& info)
@@ -75,7 +75,7 @@ std::string CaseName(const testing::TestParamInfo<Case>& info)
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, ParseRegFileTest, testing::ValuesIn(std::vector<Case>{
-    {"AfterBlankLinesWithBlanksAround", "\n \t\n  REGEDIT4 \t\n[HKCU\\k]", {"create HKCU\\k @4"}, {}},
+    {"BlanksAroundHeader", "  REGEDIT4 \t\n[HKCU\\k]", {"create HKCU\\k @2"}, {}},
     {"Utf8BomSkipped", "\xEF\xBB\xBF" + Reg5("[HKCU\\k]"), {"create HKCU\\k @2"}, {}},
     {"Utf16leKeepsLoneSurrogate",
      "\xFF\xFE" + Utf16LeBytes(u"Windows Registry Editor Version 5.00\r\n[HKCU\\k]\r\n\"\u00e9\"=\"\xD800\"\r\n"),
@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, ParseRegFileTest, testing::ValuesIn(std::vector<
      {"3: invalid UTF-8: the line is skipped", "4: invalid UTF-8: the line is skipped",
       "5: invalid UTF-8: the line is skipped", "7: control character in a key name",
       "9: control character in a key name", "10: control character in a key name",
-      "11: control character in a key name", "13: unterminated hex byte list",
+      "11: control character in a key name", "13: the continued hex list runs into a line that is not text",
       "14: invalid UTF-8: the line is skipped"}},
     {"Utf16OddTrailingByte",
      "\xFF\xFE" + Utf16LeBytes(u"Windows Registry Editor Version 5.00\r\n[HKCU\\k]\r\n@=dword:1") + "\x0a",
@@ -97,10 +97,6 @@ INSTANTIATE_TEST_SUITE_P(Lines, ParseRegFileTest, testing::ValuesIn(std::vector<
     {"Utf16OddByteOnALineOfItsOwn",
      "\xFF\xFE" + Utf16LeBytes(u"Windows Registry Editor Version 5.00\r\n[HKCU\\k]\r\n") + "\x0a",
      {"create HKCU\\k @2"}, {"3: the UTF-16 file ends in an odd byte: the line is cut short"}},
-    {"LowerCaseRefused", "regedit4\n[HKCU\\k]", {}, {kRefused}},
-    {"TextAfterHeaderRefused", "REGEDIT4 x\n[HKCU\\k]", {}, {kRefused}},
-    {"KeyBeforeHeaderRefused", "[HKCU\\k]\nREGEDIT4\n", {}, {kRefused}},
-    {"EmptyRefused", "", {}, {kRefused}},
     {"Roots", Reg5("[HKEY_CURRENT_USER\\a\\b]\n  [HKEY_LOCAL_MACHINE\\c]\n[hkcu\\a]\n[HkLm\\b]"),
      {"create HKCU\\a\\b @2", "create HKLM\\c @3", "create HKCU\\a @4", "create HKLM\\b @5"}, {}},
     {"UnknownRootSkipsItsValues", Reg5("[HKEY_USERS\\a]\n\"v\"=dword:1\n\"w\"=qword:1"), {},
@@ -112,8 +108,11 @@ INSTANTIATE_TEST_SUITE_P(Lines, ParseRegFileTest, testing::ValuesIn(std::vector<
     {"MissingBracketSkipsItsValues", Reg5("[HKCU\\a]\n[HKCU\\b\n\"v\"=dword:1"), {"create HKCU\\a @2"},
      {"3: missing ']' at the end of the key line"}},
     {"NameRunsToLastBracket", Reg5("[HKCU\\a]b[c] ; x]y\n"), {"create HKCU\\a]b[c] ; x @2"}, {}},
-    {"Backslashes", Reg5("[HKCU\\a\\b\\]\n[HKCU\\a\\\\b]\n[HKCU\\a\\\\]\n[HKCU\\\\]"), {"create HKCU\\a\\b @2"},
-     {"3: empty key name in the path", "4: empty key name in the path", "5: empty key name in the path"}},
+    // Trailing backslashes are dropped however many; blanks inside the brackets are part of names.
+    {"KeyLineBackslashesAndBlanks",
+     Reg5("[HKCU\\a\\b\\]\n[HKCU\\a\\\\b]\n[HKCU\\c\\\\\\\\]\n@=dword:1\n[HKCU\\\\]\n[ HKCU\\d]\n[HKCU\\e ]\n[- HKCU\\c]"),
+     {"create HKCU\\a\\b @2", "create HKCU\\c @4", "set HKCU\\c [] 4:01 00 00 00 @5", "create HKCU\\e  @8"},
+     {"3: empty key name in the path", "7: unknown root key ' HKCU'", "9: unknown root key ' HKCU'"}},
     {"Limits",
      Reg5("[HKCU\\" + std::string(256, 'k') + "]\n[HKCU" + QByteArray("\\k").repeated(513).toStdString() + "]"), {},
      {"2: key name longer than 255 characters", "3: key path deeper than 512 keys"}},
@@ -157,12 +156,49 @@ INSTANTIATE_TEST_SUITE_P(Lines, ParseRegFileTest, testing::ValuesIn(std::vector<
 "f"=qword:1)"),
      {"create HKCU\\k @2", "set HKCU\\k [a] 11:01 00 @3", "set HKCU\\k [b] 4294967295: @4"},
      {"5: bad hex value type", "6: bad hex value type", "7: bad hex value type", "8: unknown value data format"}},
-    {"Continuation", Reg5("[HKCU\\k]\n\"a\"=hex:01,\\\n  ; comment\n\n  # other\n  02,\\  \n  03\n\"b\"=hex:04\\\n,05"),
-     {"create HKCU\\k @2", "set HKCU\\k [a] 3:01 02 03 @3", "set HKCU\\k [b] 3:04 05 @9"}, {}},
-    {"ContinuationStopsAtKeyOrValueLine",
-     Reg5("[HKCU\\a]\n\"v\"=hex:01,\\\n\n[HKCU\\b]\n\"u\"=hex:01,\\ x\n  02\n\"w\"=hex:02,\\\n@=-"),
-     {"create HKCU\\a @2", "create HKCU\\b @5", "delete HKCU\\b [] @9"},
-     {"3: unterminated hex byte list", "6: bad hex byte list", "8: unterminated hex byte list"}},
+    // The line after ",\" is continuation data whatever it looks like; "\" is a continuation only
+    // right after a comma or the colon; a '#' line or a lone "\" spoils the value; the end of the
+    // file keeps what was read.
+    {"Continuation", Reg5(R"([HKCU\k]
+"a"=hex:01,\ ;c
+  02,	  \
+	;comment
+
+  03
+"b"=hex:01,\#c
+"c"=hex:01,02\
+"d"=hex(2):\
+  41,00
+"e"=hex:01,\
+# x
+"f"=hex:01,\
+
+"g"="y"
+"h"=hex:01,\
+[HKCU\sub]
+"i"=hex:01,\
+  \
+"j"=hex:,\
+"k"=hex:01,\
+  ,02
+"l"=hex:01,\\
+"m"=dword:1\
+"n"="x\
+@=hex:01,\)"),
+     {"create HKCU\\k @2", "set HKCU\\k [a] 3:01 02 03 @3", "set HKCU\\k [d] 2:41 00 00 00 @10",
+      "set HKCU\\k [] 3:01 @27"},
+     {"8: bad hex byte list", "9: '\\' continues a hex list only after a comma", "12: a '#' line inside a continued hex list",
+      "14: bad hex byte list", "17: bad hex byte list", "19: '\\' continues a hex list only after a comma",
+      "21: bad hex byte list", "22: bad hex byte list", "24: bad hex byte list", "25: bad dword value",
+      "26: unterminated string"}},
+    {"StringAndDwordForms", Reg5("[HKCU\\k]\n\"a\"=\"x\\0y\"\n\"b\"=\"x\\\\0\"\n\"c\"=dword:  8\n\"d\"=dword:\t1 ;c\n"
+                                 "\"e\"=\"v\"#c\n\"f\"=hex:01 #c\n\"g\"=dword:1 #c\n\"h\"=-\"x\"\n\t@\t=\tdword:\t00000008\t\n"
+                                 "\"\\0\"=\"v\"\n\"i\"=#\"v\""),
+     {"create HKCU\\k @2", "set HKCU\\k [b] 1:78 00 5c 00 30 00 00 00 @4", "set HKCU\\k [c] 4:08 00 00 00 @5",
+      "set HKCU\\k [d] 4:01 00 00 00 @6", "set HKCU\\k [] 4:08 00 00 00 @11"},
+     {"3: '\\0' in a string: a .reg string cannot hold a NUL", "7: unexpected text after the string",
+      "8: bad hex byte list", "9: bad dword value", "10: unexpected text after '-'",
+      "12: '\\0' in a value name: a name cannot hold a NUL", "13: unknown value data format"}},
     {"StringTypesGetTerminator", Reg5(R"([HKCU\k]
 "a"=hex(2):41,00
 "b"=hex(2):41,00,00,00
@@ -201,6 +237,37 @@ std::vector<Case> LineEndCases()
 }
 
 INSTANTIATE_TEST_SUITE_P(LineEnds, ParseRegFileTest, testing::ValuesIn(LineEndCases()), CaseName);
+
+// The header is the first line exactly, blanks around it aside. Other first lines starting with
+// "REGEDIT" are other forms, accepted with nothing read; anything else is no registry file. Both
+// encodings; UTF-16 only with its BOM.
+std::vector<Case> HeaderCases()
+{
+    const std::string ignored = "0: the first line names another REGEDIT form, whose content is not read: nothing was imported";
+    const std::string refused = kRefused;
+    const std::vector<std::pair<std::u16string, const std::string*>> firstLines = {
+        {u" REGEDIT4", nullptr}, {u"\tWindows Registry Editor Version 5.00 ", nullptr},
+        {u"REGEDIT", &ignored}, {u"REGEDIT3", &ignored}, {u"REGEDIT5", &ignored}, {u"REGEDIT 4", &ignored},
+        {u"REGEDIT4 FOO", &ignored}, {u"REGEDIT4FOO", &ignored},
+        {u"regedit4", &refused}, {u"Regedit4", &refused}, {u"AREGEDIT4", &refused}, {u"", &refused},
+        {u"Windows Registry Editor Version 4.00", &refused}, {u"Windows Registry Editor Version 5", &refused},
+        {u"WINDOWS REGISTRY EDITOR VERSION 5.00", &refused}, {u"Windows Registry Editor version 5.00", &refused},
+    };
+    std::vector<Case> cases;
+    int index = 0;
+    for (const auto& [first, error] : firstLines) {
+        const QString text = QString::fromStdU16String(first) + QStringLiteral("\n[HKCU\\k]\nREGEDIT4\n");
+        const std::vector<std::string> ops = error ? std::vector<std::string>{} : std::vector<std::string>{"create HKCU\\k @2"};
+        const std::vector<std::string> errors = error ? std::vector<std::string>{*error} : std::vector<std::string>{};
+        cases.push_back({"Utf8_" + std::to_string(++index), text.toUtf8(), ops, errors});
+        cases.push_back({"Utf16_" + std::to_string(index), "\xFF\xFE" + Utf16LeBytes(text), ops, errors});
+    }
+    cases.push_back({"Utf16WithoutBom", Utf16LeBytes(u"REGEDIT4\n[HKCU\\k]\n"), {}, {refused}});
+    cases.push_back({"Empty", "", {}, {refused}});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Headers, ParseRegFileTest, testing::ValuesIn(HeaderCases()), CaseName);
 
 TEST(ParseRegFileSizeTest, RefusesDataOverTheLimit)
 {
