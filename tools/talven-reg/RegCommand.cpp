@@ -510,8 +510,8 @@ bool Command::encodeData(const Options& o, DWORD* type, QByteArray* data)
             fail(o.data, QStringLiteral("REG_BINARY data must be hex digits"));
             return false;
         }
-        // An odd count is read as if a 0 stood in front.
-        *data = QByteArray::fromHex((o.data.size() % 2 ? u'0' + o.data : o.data).toLatin1());
+        // fromHex reads pairs from the end: an odd count is read as if a 0 stood in front.
+        *data = QByteArray::fromHex(o.data.toLatin1());
         return true;
     }
     case REG_MULTI_SZ: {
