@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const reg::RegFileContents contents =
         reg::ParseRegFile(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
-    Check(contents.headerOk || (contents.ops.isEmpty() && contents.errors.size() == 1));
+    Check(contents.header == reg::RegFileContents::Header::Read ||
+          (contents.ops.isEmpty() && contents.errors.size() == 1));
     for (const reg::RegFileOp& op : contents.ops) {
         Check(op.line > 0);
         Check(!op.path.startsWith(u'\\') && !op.path.endsWith(u'\\') && !op.path.contains(u"\\\\"));

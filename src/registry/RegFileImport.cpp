@@ -49,9 +49,7 @@ ImportResult ImportRegFile(const QByteArray& bytes)
     const RegFileContents contents = ParseRegFile(bytes);
     ImportResult result;
     result.errors = contents.errors;
-    result.refused = !contents.headerOk;
-    if (result.refused)
-        return result;
+    result.header = contents.header;
     for (Root root : {Root::CurrentUser, Root::LocalMachine}) {
         QVector<const RegFileOp*> ops;
         for (const RegFileOp& op : contents.ops) {
@@ -71,6 +69,7 @@ ImportResult ImportRegFile(const QByteArray& bytes)
             result.applied += int(ops.size());
         } else {
             tx.rollback();
+            result.rootFailed = true;
             result.errors.append({line, QStringLiteral("%1 was not changed: %2").arg(RootName(root), StoreErrorText(root, status))});
         }
     }

@@ -7,10 +7,14 @@
 namespace reg {
 
 struct ImportResult {
-    bool refused = false;           // bad header: nothing was written
+    RegFileContents::Header header = RegFileContents::Header::Refused; // not Read: nothing was written
     int applied = 0;                // operations written
-    QVector<RegFileError> errors;   // lines skipped, and roots that could not be written (line 0)
-    bool ok() const { return !refused && errors.isEmpty(); }
+    bool rootFailed = false;        // a root could not be written
+    QVector<RegFileError> errors;   // the header's, lines skipped, roots not written (line 0)
+    bool ok() const { return header == RegFileContents::Header::Read && errors.isEmpty(); }
+    // As with the registry editor, skipped lines and a header of another form are no failure; a
+    // file that is not a registry file and a root left unchanged are.
+    bool failed() const { return header == RegFileContents::Header::Refused || rootFailed; }
 };
 
 ImportResult ImportRegFile(const QByteArray& bytes);

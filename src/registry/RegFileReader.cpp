@@ -8,6 +8,7 @@
 #include <QStringView>
 #include <QtEndian>
 
+#include <algorithm>
 #include <optional>
 
 namespace reg {
@@ -73,26 +74,30 @@ std::optional<DWORD> TakeHex32(QStringView& s)
     return value;
 }
 
-// s starts after the opening quote; on success it is left just after the closing quote.
-std::optional<QString> TakeQuoted(QStringView& s)
+enum class Quoted { Ok, Unterminated, HasNul };
+
+// s starts after the opening quote; on success it is left just after the closing quote. "\\0" is
+// a backslash and a zero, but "\0" would be a NUL, which a .reg string cannot hold: the line is bad.
+Quoted TakeQuoted(QStringView& s, QString* out)
 {
-    QString out;
     for (qsizetype i = 0; i < s.size(); ++i) {
         QChar c = s[i];
         if (c == u'"') {
             s = s.sliced(i + 1);
-            return out;
+            return Quoted::Ok;
         }
         if (c == u'\\' && i + 1 < s.size()) {
             c = s[++i];
+            if (c == u'0')
+                return Quoted::HasNul;
             if (c == u'n')
                 c = u'\n';
             else if (c == u'r')
                 c = u'\r';
         }
-        out.append(c);
+        out->append(c);
     }
-    return std::nullopt;
+    return Quoted::Unterminated;
 }
 
 // Physical lines, ended by CRLF, LF or a lone CR, of text or of bytes.
@@ -167,16 +172,23 @@ ValueData Failure(const char* message)
 
 ValueData StringData(QStringView s)
 {
-    const std::optional<QString> text = TakeQuoted(s);
-    if (!text)
+    QString text;
+    switch (TakeQuoted(s, &text)) {
+    case Quoted::Unterminated:
         return Failure("unterminated string");
+    case Quoted::HasNul:
+        return Failure("'\\0' in a string: a .reg string cannot hold a NUL");
+    case Quoted::Ok:
+        break;
+    }
     if (!AtLineEnd(s))
         return Failure("unexpected text after the string");
-    return {RegFileOp::SetValue, REG_SZ, Utf16LeBytesTerminated(*text)};
+    return {RegFileOp::SetValue, REG_SZ, Utf16LeBytesTerminated(text)};
 }
 
 ValueData DwordData(QStringView s)
 {
+    s = SkipBlanks(s);
     const std::optional<DWORD> value = TakeHex32(s);
     if (!value || !AtLineEnd(s))
         return Failure("bad dword value");
@@ -197,13 +209,14 @@ public:
 private:
     enum class Target { None, Key, Skip };
 
-    bool ReadHeader();
+    RegFileContents::Header ReadHeader();
     void KeyLine(QStringView name, int number);
     void ValueLine(QStringView line, int number);
+    ValueData ReadValue(QStringView line, QString* name);
     ValueData ReadData(QStringView s);
     ValueData HexData(DWORD type, QStringView list);
     const char* ReadByteList(QStringView s, QByteArray* out);
-    bool NextContinuation(QStringView* s);
+    const char* NextContinuation(QStringView* s, bool* end);
     RegFileOp Op(RegFileOp::Kind kind, int number) const;
     void Error(int number, const QString& message) { result_.errors.append({number, message}); }
 
@@ -219,12 +232,17 @@ private:
 
 RegFileContents Parser::Run()
 {
-    if (!ReadHeader()) {
+    result_.header = ReadHeader();
+    if (result_.header == RegFileContents::Header::Refused) {
         Error(0, QStringLiteral("not a registry file: the first line must be "
                                 "'Windows Registry Editor Version 5.00' or 'REGEDIT4'"));
         return result_;
     }
-    result_.headerOk = true;
+    if (result_.header == RegFileContents::Header::Ignored) {
+        Error(0, QStringLiteral("the first line names another REGEDIT form, whose content is not read: "
+                                "nothing was imported"));
+        return result_;
+    }
     while (next_ < lines_.size()) {
         const int number = int(next_ + 1);
         const char* invalid = text_.invalid[next_];
@@ -239,19 +257,24 @@ RegFileContents Parser::Run()
         else if (line.startsWith(u'@') || line.startsWith(u'"'))
             ValueLine(line, number);
     }
+    // A continued value is reported after the bad line it ran into: list errors in line order.
+    std::stable_sort(result_.errors.begin(), result_.errors.end(),
+                     [](const RegFileError& a, const RegFileError& b) { return a.line < b.line; });
     return result_;
 }
 
-bool Parser::ReadHeader()
+// The header is the first line, blanks around it aside; a blank line before it is no header. Other
+// first lines that start with "REGEDIT" (the Windows 3.1 form, "REGEDIT5", "REGEDIT4 x") are
+// accepted and their content ignored, as the registry editor does.
+RegFileContents::Header Parser::ReadHeader()
 {
-    while (next_ < lines_.size()) {
-        const QStringView line = TrimBlanks(lines_[next_++]);
-        if (line.isEmpty())
-            continue;
-        regedit4_ = line == kHeader4;
-        return regedit4_ || line == kHeader5;
-    }
-    return false;
+    if (lines_.isEmpty() || text_.invalid[0])
+        return RegFileContents::Header::Refused;
+    const QStringView line = TrimBlanks(lines_[next_++]);
+    regedit4_ = line == kHeader4;
+    if (regedit4_ || line == kHeader5)
+        return RegFileContents::Header::Read;
+    return line.startsWith(u"REGEDIT") ? RegFileContents::Header::Ignored : RegFileContents::Header::Refused;
 }
 
 RegFileOp Parser::Op(RegFileOp::Kind kind, int number) const
@@ -283,9 +306,9 @@ void Parser::KeyLine(QStringView name, int number)
     if (!ParseRootName(rootName.toString(), &root))
         return Error(number, QStringLiteral("unknown root key '%1'").arg(ShownName(rootName)));
 
-    // One trailing '\' is tolerated: "HKCU\a\" is "HKCU\a" and "HKCU\" the bare root.
+    // Trailing '\'s are dropped: "HKCU\a\\" is "HKCU\a" and "HKCU\" the bare root.
     QStringView path = slash < 0 ? QStringView() : name.sliced(slash + 1);
-    if (path.size() > 1 && path.endsWith(u'\\'))
+    while (path.endsWith(u'\\'))
         path.chop(1);
     if (path.isEmpty() && remove)
         return Error(number, QStringLiteral("a root key cannot be deleted"));
@@ -315,38 +338,44 @@ void Parser::KeyLine(QStringView name, int number)
         result_.ops.append(Op(RegFileOp::CreateKey, number));
 }
 
+// The line is read even under a key line that was refused, so that a list it continues takes its
+// continuation lines there too; only then is it dropped.
 void Parser::ValueLine(QStringView line, int number)
 {
+    QString name;
+    ValueData data = ReadValue(line, &name);
     if (target_ == Target::Skip)
         return;
     if (target_ == Target::None)
         return Error(number, QStringLiteral("value line before any key line"));
-
-    QString name;
-    QStringView s = line.sliced(1);
-    if (line.front() == u'"') {
-        std::optional<QString> quoted = TakeQuoted(s);
-        if (!quoted)
-            return Error(number, QStringLiteral("unterminated value name"));
-        if (quoted->size() > kMaxValueNameUnits)
-            return Error(number, QStringLiteral("value name longer than 16383 characters"));
-        name = *std::move(quoted);
-    }
-    s = SkipBlanks(s);
-    if (!s.startsWith(u'='))
-        return Error(number, QStringLiteral("missing '=' after the value name"));
-
-    ValueData data = ReadData(SkipBlanks(s.sliced(1)));
     if (data.error)
         return Error(number, QString::fromLatin1(data.error));
-    if (quint64(data.bytes.size()) > kMaxValueBytes)
-        return Error(number, QStringLiteral("value data larger than 16 MiB"));
-
     RegFileOp op = Op(data.kind, number);
     op.name = std::move(name);
     op.type = data.type;
     op.data = std::move(data.bytes);
     result_.ops.append(std::move(op));
+}
+
+ValueData Parser::ReadValue(QStringView line, QString* name)
+{
+    QStringView s = line.sliced(1);
+    if (line.front() == u'"') {
+        const Quoted quoted = TakeQuoted(s, name);
+        if (quoted == Quoted::Unterminated)
+            return Failure("unterminated value name");
+        if (quoted == Quoted::HasNul)
+            return Failure("'\\0' in a value name: a name cannot hold a NUL");
+        if (name->size() > kMaxValueNameUnits)
+            return Failure("value name longer than 16383 characters");
+    }
+    s = SkipBlanks(s);
+    if (!s.startsWith(u'='))
+        return Failure("missing '=' after the value name");
+    ValueData data = ReadData(SkipBlanks(s.sliced(1)));
+    if (!data.error && quint64(data.bytes.size()) > kMaxValueBytes)
+        return Failure("value data larger than 16 MiB");
+    return data;
 }
 
 ValueData Parser::ReadData(QStringView s)
@@ -392,54 +421,65 @@ ValueData Parser::HexData(DWORD type, QStringView list)
     return data;
 }
 
-// Bytes of one or two hex digits separated by commas. A '\' at the end of a line continues the
-// list on the next line that is neither blank nor a comment, as if the lines were one.
+// Bytes of one or two hex digits separated by commas; a trailing comma is allowed. A '\' right
+// after a comma (or the type's colon), with only blanks or a ';' comment after it, continues the
+// list on the next line; a '\' anywhere else spoils the value, and the line after it is read as a
+// line of its own. The end of the file ends a continued list with the bytes read so far.
 const char* Parser::ReadByteList(QStringView s, QByteArray* out)
 {
-    bool wantByte = true;   // at the start or after a comma
+    enum { Start, LineStart, AfterByte, AfterComma } state = Start;
     for (;;) {
         s = SkipBlanks(s);
         if (s.isEmpty() || s.front() == u';')
             return nullptr;
         if (s.front() == u'\\') {
-            if (!SkipBlanks(s.sliced(1)).isEmpty())
+            if (state != Start && state != AfterComma)
+                return "'\\' continues a hex list only after a comma";
+            if (!AtLineEnd(s.sliced(1)))
                 return "bad hex byte list";
-            if (!NextContinuation(&s))
-                return "unterminated hex byte list";
-        } else if (!wantByte) {
-            if (s.front() != u',')
+            bool end = false;
+            if (const char* error = NextContinuation(&s, &end))
+                return error;
+            if (end)
+                return nullptr;
+            state = LineStart;
+        } else if (s.front() == u',') {
+            if (state != AfterByte)
                 return "bad hex byte list";
             s = s.sliced(1);
-            wantByte = true;
+            state = AfterComma;
         } else {
             const int high = HexDigit(s.front());
-            if (high < 0)
+            if (high < 0 || state == AfterByte)
                 return "bad hex byte list";
             const int low = s.size() > 1 ? HexDigit(s[1]) : -1;
             out->append(char(low < 0 ? high : high << 4 | low));
             s = s.sliced(low < 0 ? 1 : 2);
-            wantByte = false;
+            state = AfterByte;
         }
     }
 }
 
-// A key or value line is never taken as a continuation: a list cut short must not swallow the
-// next key and send its values to this one.
-bool Parser::NextContinuation(QStringView* s)
+// The next line that is not blank or a ';' comment is continuation data whatever it looks like
+// (a key or value line there spoils the value and is consumed with it); a '#' line spoils it too.
+const char* Parser::NextContinuation(QStringView* s, bool* end)
 {
     for (; next_ < lines_.size(); ++next_) {
         const QStringView line = SkipBlanks(lines_[next_]);
-        if (text_.invalid[next_])
-            return false;
-        if (line.isEmpty() || line.front() == u';' || line.front() == u'#')
+        if (const char* invalid = text_.invalid[next_]) {
+            Error(int(++next_), QString::fromLatin1(invalid));
+            return "the continued hex list runs into a line that is not text";
+        }
+        if (line.isEmpty() || line.front() == u';')
             continue;
-        if (line.front() == u'[' || line.front() == u'@' || line.front() == u'"')
-            return false;
-        *s = line;
         ++next_;
-        return true;
+        if (line.front() == u'#')
+            return "a '#' line inside a continued hex list";
+        *s = line;
+        return nullptr;
     }
-    return false;
+    *end = true;
+    return nullptr;
 }
 
 } // namespace

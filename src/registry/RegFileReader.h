@@ -28,7 +28,10 @@ struct RegFileError {
 };
 
 struct RegFileContents {
-    bool headerOk = false;   // false: the file is refused whole and ops is empty
+    // Refused: not a registry file. Ignored: a first line of another REGEDIT form, whose content
+    // is not read. Either way ops is empty and errors holds one line-0 entry saying why.
+    enum class Header { Refused, Ignored, Read };
+    Header header = Header::Refused;
     QVector<RegFileOp> ops;
     QVector<RegFileError> errors;
 };

@@ -66,7 +66,7 @@ TEST_P(ParseRegFileTest, GivesOpsAndErrors)
         errors.push_back(std::to_string(error.line) + ": " + error.message.toStdString());
     EXPECT_EQ(ops, c.ops);
     EXPECT_EQ(errors, c.errors);
-    EXPECT_EQ(result.headerOk, c.errors.empty() || c.errors.front() != kRefused);
+    EXPECT_EQ(result.header == RegFileContents::Header::Read, c.errors.empty() || c.errors.front().rfind("0: ", 0) != 0);
 }
 
 std::string CaseName(const testing::TestParamInfo<Case>& info)
@@ -75,7 +75,7 @@ std::string CaseName(const testing::TestParamInfo<Case>& info)
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, ParseRegFileTest, testing::ValuesIn(std::vector<Case>{
-    {"AfterBlankLinesWithBlanksAround", "\n \t\n  REGEDIT4 \t\n[HKCU\\k]", {"create HKCU\\k @4"}, {}},
+    {"BlanksAroundHeader", "  REGEDIT4 \t\n[HKCU\\k]", {"create HKCU\\k @2"}, {}},
     {"Utf8BomSkipped", "\xEF\xBB\xBF" + Reg5("[HKCU\\k]"), {"create HKCU\\k @2"}, {}},
     {"Utf16leKeepsLoneSurrogate",
      "\xFF\xFE" + Utf16LeBytes(u"Windows Registry Editor Version 5.00\r\n[HKCU\\k]\r\n\"\u00e9\"=\"\xD800\"\r\n"),
@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, ParseRegFileTest, testing::ValuesIn(std::vector<
      {"3: invalid UTF-8: the line is skipped", "4: invalid UTF-8: the line is skipped",
       "5: invalid UTF-8: the line is skipped", "7: control character in a key name",
       "9: control character in a key name", "10: control character in a key name",
-      "11: control character in a key name", "13: unterminated hex byte list",
+      "11: control character in a key name", "13: the continued hex list runs into a line that is not text",
       "14: invalid UTF-8: the line is skipped"}},
     {"Utf16OddTrailingByte",
      "\xFF\xFE" + Utf16LeBytes(u"Windows Registry Editor Version 5.00\r\n[HKCU\\k]\r\n@=dword:1") + "\x0a",
@@ -97,79 +97,59 @@ INSTANTIATE_TEST_SUITE_P(Lines, ParseRegFileTest, testing::ValuesIn(std::vector<
     {"Utf16OddByteOnALineOfItsOwn",
      "\xFF\xFE" + Utf16LeBytes(u"Windows Registry Editor Version 5.00\r\n[HKCU\\k]\r\n") + "\x0a",
      {"create HKCU\\k @2"}, {"3: the UTF-16 file ends in an odd byte: the line is cut short"}},
-    {"LowerCaseRefused", "regedit4\n[HKCU\\k]", {}, {kRefused}},
-    {"TextAfterHeaderRefused", "REGEDIT4 x\n[HKCU\\k]", {}, {kRefused}},
-    {"KeyBeforeHeaderRefused", "[HKCU\\k]\nREGEDIT4\n", {}, {kRefused}},
-    {"EmptyRefused", "", {}, {kRefused}},
-    {"Roots", Reg5("[HKEY_CURRENT_USER\\a\\b]\n  [HKEY_LOCAL_MACHINE\\c]\n[hkcu\\a]\n[HkLm\\b]"),
-     {"create HKCU\\a\\b @2", "create HKLM\\c @3", "create HKCU\\a @4", "create HKLM\\b @5"}, {}},
-    {"UnknownRootSkipsItsValues", Reg5("[HKEY_USERS\\a]\n\"v\"=dword:1\n\"w\"=qword:1"), {},
-     {"2: unknown root key 'HKEY_USERS'"}},
-    {"BareRoot", Reg5("[HKCU]\n\"v\"=dword:1\n[HKLM\\]\n@=-\n[-HKCU]\n\"w\"=-"),
-     {"set HKCU\\ [v] 4:01 00 00 00 @3", "delete HKLM\\ [] @5"}, {"6: a root key cannot be deleted"}},
-    {"DeleteTreeSkipsItsValues", Reg5("[-HKCU\\a]\n\"v\"=dword:1\n[HKCU\\b]\n\"w\"=-"),
-     {"deltree HKCU\\a @2", "create HKCU\\b @4", "delete HKCU\\b [w] @5"}, {}},
-    {"MissingBracketSkipsItsValues", Reg5("[HKCU\\a]\n[HKCU\\b\n\"v\"=dword:1"), {"create HKCU\\a @2"},
-     {"3: missing ']' at the end of the key line"}},
-    {"NameRunsToLastBracket", Reg5("[HKCU\\a]b[c] ; x]y\n"), {"create HKCU\\a]b[c] ; x @2"}, {}},
-    {"Backslashes", Reg5("[HKCU\\a\\b\\]\n[HKCU\\a\\\\b]\n[HKCU\\a\\\\]\n[HKCU\\\\]"), {"create HKCU\\a\\b @2"},
-     {"3: empty key name in the path", "4: empty key name in the path", "5: empty key name in the path"}},
+    // Roots in any case; the values after a key line that is refused or deletes go nowhere; the
+    // name runs to the last ']', trailing backslashes dropped, blanks inside the brackets kept.
+    {"KeyLines", Reg5("[HKEY_CURRENT_USER\\a\\b]\n  [HKEY_LOCAL_MACHINE\\c]\n[hkcu\\a]\n[HkLm\\b]\n[HKEY_USERS\\a]\n"
+         "\"v\"=dword:1\n[HKCU]\n\"v\"=dword:1\n[HKLM\\]\n@=-\n[-HKCU]\n\"w\"=-\n[-HKCU\\a]\n\"v\"=dword:1\n"
+         "[HKCU\\b\n\"v\"=dword:1\n[HKCU\\a]b[c] ; x]y\n[HKCU\\a\\b\\]\n[HKCU\\a\\\\b]\n[HKCU\\c\\\\\\\\]\n"
+         "@=dword:1\n[HKCU\\\\]\n[ HKCU\\d]\n[HKCU\\e ]\n[- HKCU\\c]"),
+     {"create HKCU\\a\\b @2", "create HKLM\\c @3", "create HKCU\\a @4", "create HKLM\\b @5",
+      "set HKCU\\ [v] 4:01 00 00 00 @9", "delete HKLM\\ [] @11", "deltree HKCU\\a @14", "create HKCU\\a]b[c] ; x @18",
+      "create HKCU\\a\\b @19", "create HKCU\\c @21", "set HKCU\\c [] 4:01 00 00 00 @22", "create HKCU\\e  @25"},
+     {"6: unknown root key 'HKEY_USERS'", "12: a root key cannot be deleted", "16: missing ']' at the end of the key line",
+      "20: empty key name in the path", "24: unknown root key ' HKCU'", "26: unknown root key ' HKCU'"}},
     {"Limits",
      Reg5("[HKCU\\" + std::string(256, 'k') + "]\n[HKCU" + QByteArray("\\k").repeated(513).toStdString() + "]"), {},
      {"2: key name longer than 255 characters", "3: key path deeper than 512 keys"}},
-    {"Strings", Reg5(R"([HKCU\k]
-"a\"b\\"="x\\y\"\n\r\q" ; c
-@ = ""
-"t"="x" y
-"u"="x
-"v
-"w" dword:1
-")" + std::string(16384, 'v') + "\"=-"),
+    {"Strings", Reg5("[HKCU\\k]\n\"a\\\"b\\\\\"=\"x\\\\y\\\"\\n\\r\\q\" ; c\n@ = \"\"\n\"t\"=\"x\" y\n\"u\"=\"x\n\"v\n"
+                     "\"w\" dword:1\n\"y\"=\"x\\0y\"\n\"z\"=\"x\\\\0\"\n\"e\"=\"v\"#c\n\"\\0\"=\"v\"\n\"" +
+                     std::string(16384, 'v') + "\"=-"),
      {"create HKCU\\k @2", "set HKCU\\k [a\"b\\] 1:78 00 5c 00 79 00 22 00 0a 00 0d 00 71 00 00 00 @3",
-      "set HKCU\\k [] 1:00 00 @4"},
+      "set HKCU\\k [] 1:00 00 @4", "set HKCU\\k [z] 1:78 00 5c 00 30 00 00 00 @10"},
      {"5: unexpected text after the string", "6: unterminated string", "7: unterminated value name",
-      "8: missing '=' after the value name", "9: value name longer than 16383 characters"}},
-    {"Dword", Reg5(R"([HKCU\k]
-"a"=dword:0
-"b"=dword:12345678 ;c
-"c"=dword:FfFfFfFf
-"d"=dword:123456789
-"e"=dword:
-"f"=dword:1x)"),
+      "8: missing '=' after the value name", "9: '\\0' in a string: a .reg string cannot hold a NUL",
+      "11: unexpected text after the string", "12: '\\0' in a value name: a name cannot hold a NUL",
+      "13: value name longer than 16383 characters"}},
+    // Blanks after "dword:" and around '=' are allowed, '#' after data is not a comment.
+    {"DataForms", Reg5("[HKCU\\k]\n\"a\"=dword:0\n\"b\"=dword:12345678 ;c\n\"c\"=dword:FfFfFfFf\n\"d\"=dword:123456789\n"
+                       "\"e\"=dword:\n\"f\"=dword:1x\n\"g\"=dword:  8\n\"h\"=dword:\t1 ;c\n\"i\"=dword:1 #c\n"
+                       "\t@\t=\tdword:\t00000008\t\n\"j\"=hex:01,2,aB\n\"k\"=hex: 01 , 02 , ;c\n\"l\"=hex:\n"
+                       "\"m\"=hex:01,,02\n\"n\"=hex:123\n\"o\"=hex:0g\n\"p\"=hex:01 #c\n\"q\"=hex(b):01,00\n"
+                       "\"r\"=hex(FFFFFFFF):\n\"s\"=hex(123456789):\n\"t\"=hex():\n\"u\"=hex(2)01\n\"v\"=qword:1\n"
+                       "\"w\"=#\"v\"\n\"x\"=-\"x\""),
      {"create HKCU\\k @2", "set HKCU\\k [a] 4:00 00 00 00 @3", "set HKCU\\k [b] 4:78 56 34 12 @4",
-      "set HKCU\\k [c] 4:ff ff ff ff @5"},
-     {"6: bad dword value", "7: bad dword value", "8: bad dword value"}},
-    {"HexLists", Reg5(R"([HKCU\k]
-"a"=hex:01,2,aB
-"b"=hex: 01 , 02 , ;c
-"c"=hex:
-"d"=hex:01,,02
-"e"=hex:123
-"f"=hex:0g)"),
-     {"create HKCU\\k @2", "set HKCU\\k [a] 3:01 02 ab @3", "set HKCU\\k [b] 3:01 02 @4", "set HKCU\\k [c] 3: @5"},
-     {"6: bad hex byte list", "7: bad hex byte list", "8: bad hex byte list"}},
-    {"HexTypes", Reg5(R"([HKCU\k]
-"a"=hex(b):01,00
-"b"=hex(FFFFFFFF):
-"c"=hex(123456789):
-"d"=hex():
-"e"=hex(2)01
-"f"=qword:1)"),
-     {"create HKCU\\k @2", "set HKCU\\k [a] 11:01 00 @3", "set HKCU\\k [b] 4294967295: @4"},
-     {"5: bad hex value type", "6: bad hex value type", "7: bad hex value type", "8: unknown value data format"}},
-    {"Continuation", Reg5("[HKCU\\k]\n\"a\"=hex:01,\\\n  ; comment\n\n  # other\n  02,\\  \n  03\n\"b\"=hex:04\\\n,05"),
-     {"create HKCU\\k @2", "set HKCU\\k [a] 3:01 02 03 @3", "set HKCU\\k [b] 3:04 05 @9"}, {}},
-    {"ContinuationStopsAtKeyOrValueLine",
-     Reg5("[HKCU\\a]\n\"v\"=hex:01,\\\n\n[HKCU\\b]\n\"u\"=hex:01,\\ x\n  02\n\"w\"=hex:02,\\\n@=-"),
-     {"create HKCU\\a @2", "create HKCU\\b @5", "delete HKCU\\b [] @9"},
-     {"3: unterminated hex byte list", "6: bad hex byte list", "8: unterminated hex byte list"}},
-    {"StringTypesGetTerminator", Reg5(R"([HKCU\k]
-"a"=hex(2):41,00
-"b"=hex(2):41,00,00,00
-"c"=hex(1):00,41
-"d"=hex(7):
-"e"=hex:41,00
-"f"=hex(7):41,00,00)"),
+      "set HKCU\\k [c] 4:ff ff ff ff @5", "set HKCU\\k [g] 4:08 00 00 00 @9", "set HKCU\\k [h] 4:01 00 00 00 @10",
+      "set HKCU\\k [] 4:08 00 00 00 @12", "set HKCU\\k [j] 3:01 02 ab @13", "set HKCU\\k [k] 3:01 02 @14",
+      "set HKCU\\k [l] 3: @15", "set HKCU\\k [q] 11:01 00 @20", "set HKCU\\k [r] 4294967295: @21"},
+     {"6: bad dword value", "7: bad dword value", "8: bad dword value", "11: bad dword value", "16: bad hex byte list",
+      "17: bad hex byte list", "18: bad hex byte list", "19: bad hex byte list", "22: bad hex value type",
+      "23: bad hex value type", "24: bad hex value type", "25: unknown value data format",
+      "26: unknown value data format", "27: unexpected text after '-'"}},
+    // The line after ",\" is continuation data whatever it looks like; "\" is a continuation only
+    // right after a comma or the colon; a '#' line or a lone "\" spoils the value; the end of the
+    // file keeps what was read.
+    {"Continuation", Reg5("[HKCU\\k]\n\"a\"=hex:01,\\ ;c\n  02,\t  \\\n\t;comment\n\n  03\n\"b\"=hex:01,\\#c\n"
+         "\"c\"=hex:01,02\\\n\"d\"=hex(2):\\\n  41,00\n\"e\"=hex:01,\\\n# x\n\"f\"=hex:01,\\\n\n\"g\"=\"y\"\n"
+         "\"h\"=hex:01,\\\n[HKCU\\sub]\n\"i\"=hex:01,\\\n  \\\n\"j\"=hex:,\\\n\"k\"=hex:01,\\\n  ,02\n"
+         "\"l\"=hex:01,\\\\\n\"m\"=dword:1\\\n\"n\"=\"x\\\n@=hex:01,\\"),
+     {"create HKCU\\k @2", "set HKCU\\k [a] 3:01 02 03 @3", "set HKCU\\k [d] 2:41 00 00 00 @10",
+      "set HKCU\\k [] 3:01 @27"},
+     {"8: bad hex byte list", "9: '\\' continues a hex list only after a comma", "12: a '#' line inside a continued hex list",
+      "14: bad hex byte list", "17: bad hex byte list", "19: '\\' continues a hex list only after a comma",
+      "21: bad hex byte list", "22: bad hex byte list", "24: bad hex byte list", "25: bad dword value",
+      "26: unterminated string"}},
+    {"StringTypesGetTerminator", Reg5("[HKCU\\k]\n\"a\"=hex(2):41,00\n\"b\"=hex(2):41,00,00,00\n\"c\"=hex(1):00,41\n\"d\"=hex(7):\n"
+         "\"e\"=hex:41,00\n\"f\"=hex(7):41,00,00"),
      {"create HKCU\\k @2", "set HKCU\\k [a] 2:41 00 00 00 @3", "set HKCU\\k [b] 2:41 00 00 00 @4",
       "set HKCU\\k [c] 1:00 41 00 00 @5", "set HKCU\\k [d] 7: @6", "set HKCU\\k [e] 3:41 00 @7",
       "set HKCU\\k [f] 7:41 00 00 00 00 @8"}, {}},
@@ -201,6 +181,37 @@ std::vector<Case> LineEndCases()
 }
 
 INSTANTIATE_TEST_SUITE_P(LineEnds, ParseRegFileTest, testing::ValuesIn(LineEndCases()), CaseName);
+
+// The header is the first line exactly, blanks around it aside. Other first lines starting with
+// "REGEDIT" are other forms, accepted with nothing read; anything else is no registry file. Both
+// encodings; UTF-16 only with its BOM.
+std::vector<Case> HeaderCases()
+{
+    const std::string ignored = "0: the first line names another REGEDIT form, whose content is not read: nothing was imported";
+    const std::string refused = kRefused;
+    const std::vector<std::pair<std::u16string, const std::string*>> firstLines = {
+        {u" REGEDIT4", nullptr}, {u"\tWindows Registry Editor Version 5.00 ", nullptr},
+        {u"REGEDIT", &ignored}, {u"REGEDIT3", &ignored}, {u"REGEDIT5", &ignored}, {u"REGEDIT 4", &ignored},
+        {u"REGEDIT4 FOO", &ignored}, {u"REGEDIT4FOO", &ignored},
+        {u"regedit4", &refused}, {u"Regedit4", &refused}, {u"AREGEDIT4", &refused}, {u"", &refused},
+        {u"Windows Registry Editor Version 4.00", &refused}, {u"Windows Registry Editor Version 5", &refused},
+        {u"WINDOWS REGISTRY EDITOR VERSION 5.00", &refused}, {u"Windows Registry Editor version 5.00", &refused},
+    };
+    std::vector<Case> cases;
+    int index = 0;
+    for (const auto& [first, error] : firstLines) {
+        const QString text = QString::fromStdU16String(first) + QStringLiteral("\n[HKCU\\k]\nREGEDIT4\n");
+        const std::vector<std::string> ops = error ? std::vector<std::string>{} : std::vector<std::string>{"create HKCU\\k @2"};
+        const std::vector<std::string> errors = error ? std::vector<std::string>{*error} : std::vector<std::string>{};
+        cases.push_back({"Utf8_" + std::to_string(++index), text.toUtf8(), ops, errors});
+        cases.push_back({"Utf16_" + std::to_string(index), "\xFF\xFE" + Utf16LeBytes(text), ops, errors});
+    }
+    cases.push_back({"Utf16WithoutBom", Utf16LeBytes(u"REGEDIT4\n[HKCU\\k]\n"), {}, {refused}});
+    cases.push_back({"Empty", "", {}, {refused}});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Headers, ParseRegFileTest, testing::ValuesIn(HeaderCases()), CaseName);
 
 TEST(ParseRegFileSizeTest, RefusesDataOverTheLimit)
 {

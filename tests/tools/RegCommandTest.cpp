@@ -80,23 +80,47 @@ TEST(RegCommandTest, PrintsQueriesAndRejectsBadCommandLines)
     const struct { QStringList args; int status; QString out, err; } cases[] = {
         {{"query", "HKCU\\Q"}, 0, head + "    (Default)    REG_SZ    def\n    d    REG_DWORD    0x2a\n"
          "    m    REG_MULTI_SZ    a\\0b\n\nHKEY_CURRENT_USER\\Q\\Sub\n", {}},
-        {{"QUERY", "hkcu\\Q\\Sub\\", "-S"}, 0, "\nHKEY_CURRENT_USER\\Q\\Sub\n\nHKEY_CURRENT_USER\\Q\\Sub\\Deep\n"
-         "    x    REG_EXPAND_SZ    %H%\n", {}},
+        // A key without values has no block of its own unless a recursive listing reaches it.
+        {{"QUERY", "hkcu\\Q\\Sub\\", "-S"}, 0, "\nHKEY_CURRENT_USER\\Q\\Sub\\Deep\n    x    REG_EXPAND_SZ    %H%\n\n", {}},
+        {{"query", "HKCU\\Q\\Sub"}, 0, "\nHKEY_CURRENT_USER\\Q\\Sub\\Deep\n", {}},
+        {{"query", "HKCU\\Q", "/s"}, 0, head + "    (Default)    REG_SZ    def\n    d    REG_DWORD    0x2a\n"
+         "    m    REG_MULTI_SZ    a\\0b\n\nHKEY_CURRENT_USER\\Q\\Sub\n\nHKEY_CURRENT_USER\\Q\\Sub\\Deep\n"
+         "    x    REG_EXPAND_SZ    %H%\n\n", {}},
+        {{"query", "HKCU\\Q", "/v", "x", "/s"}, 0, "\nHKEY_CURRENT_USER\\Q\\Sub\\Deep\n    x    REG_EXPAND_SZ    %H%\n\n", {}},
+        {{"query", "HKCU\\Q\\Sub", "/ve"}, 0, "\nHKEY_CURRENT_USER\\Q\\Sub\n    (Default)    REG_SZ    (value not set)\n\n", {}},
+        {{"query", "HKCU\\Q", "/v", "nope", "/s"}, 1, "\n", bad + "HKEY_CURRENT_USER\\Q\\nope: " + kNotFound + "\n"},
+        {{"query", "HKCU\\Q", "/s", "/s"}, 1, {}, bad + "/s: this switch is given more than once\n"},
+        {{"query", "HKCU\\Q", "/ve", "/v", "d"}, 1, {}, bad + "/v: only one of /v, /ve and /va may be given\n"},
+        {{"query", "HKCU\\Q\\\\"}, 1, {}, bad + "HKCU\\Q\\\\: the key name ends in more than one '\\'\n"},
         {{"query", "HKEY_CURRENT_USER\\Q", "-V", "m"}, 0, head + "    m    REG_MULTI_SZ    a\\0b\n\n", {}},
         {{"query", "HKCU\\Q", "/v", "nope"}, 1, {}, bad + "HKEY_CURRENT_USER\\Q\\nope: " + kNotFound + "\n"},
         {{"query", "HKCR\\Q"}, 1, {},
          bad + "HKCR\\Q: the key must start with HKEY_CURRENT_USER, HKCU, HKEY_LOCAL_MACHINE or HKLM\n"},
-        {{"query", "HKCU\\Q", "/f"}, 1, {}, bad + "/f: invalid switch for query; try talven-reg /?\n"},
+        {{"query", "HKCU\\Q", "/f"}, 1, {}, bad + "/f: invalid switch for query; try talven-reg query /?\n"},
         {{"add", "HKCU\\Q", "/v", "s", "/s"}, 1, {}, bad + "/s: this switch needs an argument\n"},
-        {{"export", "HKCU\\Q"}, 1, {}, bad + "export: expected 2 argument(s); try talven-reg /?\n"},
+        {{"export", "HKCU\\Q"}, 1, {}, bad + "export: expected 2 argument(s); try talven-reg export /?\n"},
+        {{"export", "/y", "HKCU\\Q", "f"}, 1, {}, bad + "/y: /y goes after the key and the file\n"},
+        {{"export", "HKCU\\Q", "/y", "f"}, 1, {}, bad + "/y: /y goes after the key and the file\n"},
         {{"frob", "HKCU\\Q"}, 1, {}, bad + "frob: unknown operation; try talven-reg /?\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
         const Output r = Reg(c.args);
         EXPECT_EQ(r.status, c.status);
-        EXPECT_EQ(r.out, c.out);
-        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.out.toStdString(), c.out.toStdString());
+        EXPECT_EQ(r.err.toStdString(), c.err.toStdString());
+    }
+}
+
+TEST(RegCommandTest, EveryOperationAnswersHelpAndNeedsItsArguments)
+{
+    for (const char* operation : {"query", "add", "delete", "import", "export"}) {
+        for (const char* help : {"/?", "/h", "-H"}) {
+            const Output r = Reg({operation, help});
+            EXPECT_EQ(r.status, 0) << operation << help;
+            EXPECT_TRUE(r.out.contains(QStringLiteral("talven-reg %1 ").arg(operation)) && r.out.count(u'\n') < 20) << operation;
+        }
+        EXPECT_EQ(Reg({operation}).status, 1) << operation;
     }
 }
 
@@ -106,16 +130,45 @@ TEST(RegCommandTest, AddStoresEachTypeAsExactBytes)
     // The stored value as "name=type:hex"; null: refused, and the key is not created.
     const struct { QStringList switches; const char* stored; } cases[] = {
         {{"/v", "v", "/d", "hi"}, "v=1:680069000000"},
+        {{}, "@=1:0000"},
         {{"/d", "def"}, "@=1:6400650066000000"},
+        {{"/t", "REG_DWORD", "/d", "0x5"}, "@=4:05000000"},
+        {{"/t", "REG_NONE", "/d", "Te"}, "@=0:540065000000"},
+        {{"/v", "v", "/t", "REG_SZ", "/d", "a\\0b"}, "v=1:61005c00300062000000"},
         {{"/v", "v", "/t", "reg_multi_sz", "/d", "a\\0b"}, "v=7:61000000620000000000"},
         {{"/v", "v", "/t", "REG_MULTI_SZ", "/s", "#", "/d", "a#b#"}, "v=7:61000000620000000000"},
+        {{"/v", "v", "/t", "REG_MULTI_SZ", "/s", "#", "/d", "#"}, "v=7:00000000"},
+        {{"/v", "v", "/t", "REG_MULTI_SZ", "/d", ""}, "v=7:0000"},
+        {{"/v", "v", "/t", "REG_MULTI_SZ", "/s", "#", "/d", "a\\0#b"}, "v=7:61005c0030000000620000000000"},
         {{"/v", "v", "/t", "REG_MULTI_SZ", "/d", "a\\0\\0b"}, nullptr},
+        {{"/v", "v", "/t", "REG_MULTI_SZ", "/s", "#", "/d", "#a"}, nullptr},
+        {{"/v", "v", "/t", "REG_MULTI_SZ", "/s", "##", "/d", "a"}, nullptr},
+        {{"/v", "v", "/t", "REG_MULTI_SZ", "/s", "", "/d", "a"}, nullptr},
         {{"/v", "v", "/t", "REG_DWORD", "/d", "0x0000001F"}, "v=4:1f000000"},
+        {{"/v", "v", "/t", "reg_dword_little_endian", "/D", "0123"}, "v=4:7b000000"},
+        {{"/v", "v", "/t", "REG_DWORD_BIG_ENDIAN", "/d", "0X123"}, "v=5:23010000"},
+        {{"/v", "v", "/t", "REG_DWORD", "/d", "0xffffffff"}, "v=4:ffffffff"},
         {{"/v", "v", "/t", "REG_DWORD", "/d", "4294967296"}, nullptr},
+        {{"/v", "v", "/t", "REG_DWORD", "/d", "-1"}, nullptr},
+        {{"/v", "v", "/t", "REG_DWORD", "/d", "00x1"}, nullptr},
+        {{"/v", "v", "/t", "REG_DWORD", "/d", "deadbeef"}, nullptr},
+        {{"/v", "v", "/t", "REG_DWORD", "/d", "0xabcdefg"}, nullptr},
+        {{"/v", "v", "/t", "REG_DWORD", "/d", ""}, nullptr},
+        {{"/v", "v", "/t", "REG_DWORD"}, nullptr},
         {{"/v", "v", "/t", "REG_QWORD", "/d", "0x0102030405060708"}, "v=11:0807060504030201"},
+        {{"/v", "v", "/t", "REG_QWORD", "/d", "-1"}, "v=11:ffffffffffffffff"},
+        {{"/v", "v", "/t", "REG_QWORD"}, "v=11:0000000000000000"},
+        {{"/v", "v", "/t", "REG_QWORD", "/d", "-0x1"}, nullptr},
+        {{"/v", "v", "/t", "REG_QWORD", "/d", "18446744073709551616"}, nullptr},
         {{"/v", "v", "/t", "REG_BINARY", "/d", "01aBff"}, "v=3:01abff"},
-        {{"/v", "v", "/t", "REG_BINARY", "/d", "abc"}, nullptr},
+        {{"/v", "v", "/t", "REG_BINARY", "/d", "DeAdBeEf0DD"}, "v=3:0deadbeef0dd"},
+        {{"/v", "v", "/t", "REG_BINARY"}, "v=3:"},
+        {{"/v", "v", "/t", "REG_BINARY", "/d", "0x01"}, nullptr},
         {{"/v", "v", "/t", "REG_LINK", "/d", "x"}, nullptr},
+        {{"/v", "v", "/t", ""}, nullptr},
+        {{"/v", "v", "/t", "REG_SZ", "/d", "1", "/t", "REG_SZ"}, nullptr},
+        {{"/v", "v", "/d", "1", "/d", "2"}, nullptr},
+        {{"/f"}, nullptr},
     };
     int index = 0;
     for (const auto& c : cases) {
@@ -126,8 +179,11 @@ TEST(RegCommandTest, AddStoresEachTypeAsExactBytes)
         EXPECT_EQ(r.err.isEmpty(), c.stored != nullptr) << r.err.toStdString();
         EXPECT_EQ(Dump(HKEY_CURRENT_USER, path), c.stored ? '[' + path.toStdString() + "] " + c.stored + '\n' : "");
     }
-    EXPECT_EQ(Reg({"add", "HKLM\\Add\\KeyOnly"}).out, kDone);
-    EXPECT_EQ(Dump(HKEY_LOCAL_MACHINE, "Add"), "[Add]\n[Add\\KeyOnly]\n");
+    // One trailing backslash is no part of the name; two, or none below the root, are refused.
+    EXPECT_EQ(Reg({"add", "HKLM\\Add\\KeyOnly\\"}).out, kDone);
+    EXPECT_EQ(Reg({"add", "HKLM\\Add\\Bad\\\\", "/f"}).status, 1);
+    EXPECT_EQ(Reg({"add", "HKEY_LOCAL_MACHINE\\", "/v", "v", "/f"}).status, 1);
+    EXPECT_EQ(Dump(HKEY_LOCAL_MACHINE, "Add") + Dump(HKEY_LOCAL_MACHINE, QString()), "[Add]\n[Add\\KeyOnly] @=1:0000\n[]\n");
 }
 
 TEST(RegCommandTest, AddAndDeleteChangeOnlyWhatTheyNameAfterAsking)
@@ -146,6 +202,12 @@ TEST(RegCommandTest, AddAndDeleteChangeOnlyWhatTheyNameAfterAsking)
         {{"delete", "HKCU\\D", "-F"}, {}, 0, kDone, ""},
         {{"delete", "HKCU\\D"}, QStringLiteral("n\n"), 1, kCancelled, all},
         {{"delete", "HKEY_CURRENT_USER\\", "/f"}, {}, 1, {}, all},
+        {{"delete", "HKCU\\D\\None", "/f"}, {}, 1, {}, all},
+        {{"delete", "HKCU\\D", "/va", "/va", "/f"}, {}, 1, {}, all},
+        {{"delete", "HKCU\\D", "/v", "a", "/ve", "/f"}, {}, 1, {}, all},
+        // Without /v the unnamed value is set, asking only when it exists.
+        {{"add", "HKCU\\D"}, QStringLiteral("n\n"), 1, kCancelled, all},
+        {{"add", "HKCU\\D\\Sub"}, {}, 0, kDone, "[D] @=0: a=0: b=0:\n[D\\Sub] c=0: @=1:0000\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString() + " <" + c.input.toStdString());
@@ -161,20 +223,24 @@ TEST(RegCommandTest, AddAndDeleteChangeOnlyWhatTheyNameAfterAsking)
     }
 }
 
-TEST(RegCommandTest, ImportAppliesGoodLinesOfEachRootAtomicallyAndRefusesBadHeaders)
+TEST(RegCommandTest, ImportSkipsBadLinesAppliesEachRootAtomicallyAndFailsOnlyForTheFileOrARoot)
 {
     const QByteArray good = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Imp]\n\"a\"=\"x\"\n"
                             "\"b\"=dword:123456789\n\"c\"=dword:2a\n[HKLM\\Imp]\n@=\"m\"\n[-HKCU\\Gone]\n[-HKCU\\Never]\n";
     const QString badDword = QStringLiteral("talven-reg: FILE:5: bad dword value\n");
+    const QString body = QStringLiteral("[HKEY_CURRENT_USER\\Imp]\n\"a\"=\"x\"\n");
     // "FILE" in err stands for the file's name; stored: HKCU\Imp, HKLM\Imp, then HKCU\Gone (made beforehand).
-    const struct { QByteArray file; bool machineReadOnly; QString err; std::string stored; } cases[] = {
-        {good, false, badDword + "talven-reg: FILE: 7 change(s) imported, 1 problem(s)\n",
+    const struct { QByteArray file; bool machineReadOnly; int status; QString err; std::string stored; } cases[] = {
+        {good, false, 0, badDword + "talven-reg: FILE: 7 change(s) imported, 1 problem(s)\n",
          "[Imp] a=1:78000000 c=4:2a000000\n[Imp] @=1:6d000000\n"},
-        {good, true, badDword + "talven-reg: FILE: HKEY_LOCAL_MACHINE was not changed: Access is denied. (store file MACHINEDB)\n"
+        {good, true, 1, badDword + "talven-reg: FILE: HKEY_LOCAL_MACHINE was not changed: Access is denied. (store file MACHINEDB)\n"
          "talven-reg: FILE: 5 change(s) imported, 2 problem(s)\n", "[Imp] a=1:78000000 c=4:2a000000\n"},
-        {"Windows Registry Editor Version 4.00\n[HKEY_CURRENT_USER\\Imp]\n\"a\"=\"x\"\n", false,
+        {"Windows Registry Editor Version 4.00\n" + body.toUtf8(), false, 1,
          "talven-reg: FILE: not a registry file: the first line must be 'Windows Registry Editor Version 5.00' or "
          "'REGEDIT4'\n", "[Gone]\n"},
+        {"\xFF\xFE" + Utf16LeBytes("REGEDIT5\n" + body), false, 0,
+         "talven-reg: FILE: the first line names another REGEDIT form, whose content is not read: nothing was imported\n",
+         "[Gone]\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.err.toStdString());
@@ -184,12 +250,14 @@ TEST(RegCommandTest, ImportAppliesGoodLinesOfEachRootAtomicallyAndRefusesBadHead
         const QString file = store.dir() + QStringLiteral("/in.reg");
         ASSERT_TRUE(WriteAll(file, c.file));
         const Output r = Reg({"import", file});
-        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, c.status == 0 ? kDone : QString());
         EXPECT_EQ(r.err.toStdString(), QString(c.err).replace(QStringLiteral("FILE"), file)
                                            .replace(QStringLiteral("MACHINEDB"), store.path(Root::LocalMachine)).toStdString());
         EXPECT_EQ(Dump(HKEY_CURRENT_USER, "Imp") + Dump(HKEY_LOCAL_MACHINE, "Imp") + Dump(HKEY_CURRENT_USER, "Gone"),
                   c.stored);
     }
+    EXPECT_EQ(Reg({"import", "a.reg", "b.reg"}).status, 1);
 }
 
 TEST(RegCommandTest, ExportedTreeImportsBackUnchangedAndReplacesFilesOnlyWhenAllowed)
