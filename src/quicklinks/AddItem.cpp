@@ -29,7 +29,7 @@ enum : int {
 };
 constexpr int kMaxName = 32;
 constexpr int kMaxFileUrl = 260;
-constexpr int kWidth = 360;
+constexpr int kWidth = 440;
 
 QLabel* MakeText(int controlId)
 {
@@ -61,7 +61,7 @@ QPushButton* MakeButton(int controlId)
 
 } // namespace
 
-CAddItem::CAddItem(QWidget* parent) : QDialog(parent)
+CAddItem::CAddItem(ClientItem& item, QWidget* parent) : QDialog(parent), m_item(item)
 {
     auto* layout = new QVBoxLayout(this);
     m_prompt = MakeText(IDC_PROMPT);
@@ -76,7 +76,8 @@ CAddItem::CAddItem(QWidget* parent) : QDialog(parent)
     auto* fields = new QGridLayout;
     layout->addLayout(fields);
     fields->addWidget(nameLabel, 0, 0);
-    fields->addWidget(m_editName, 0, 1, 1, 2);
+    // The command box is as wide as the name box: a command line is the longer text.
+    fields->addWidget(m_editName, 0, 1);
     fields->addWidget(fileUrlLabel, 1, 0);
     fields->addWidget(m_editFileUrl, 1, 1);
     fields->addWidget(browse, 1, 2);
@@ -116,16 +117,16 @@ int CAddItem::DoModal()
 void CAddItem::OnInitDialog()
 {
     // The template has no title: the record says whether it is a new Quick Link.
-    if (m_pItem->MenuString.isEmpty()) {
+    if (m_item.MenuString.isEmpty()) {
         setWindowTitle(res::LoadResString(res::IDS_NEW));
     } else {
         setWindowTitle(res::LoadResString(res::IDS_EDIT));
         m_prompt->setText(res::LoadResString(res::IDS_QUICKLINK_EDIT_PROMPT));
     }
-    m_editFileUrl->setText(m_pItem->ExecInterface);
+    m_editFileUrl->setText(m_item.ExecInterface);
     // The limit is for typing: a longer stored name is shown whole, not cut.
-    m_editName->setMaxLength(qMax(kMaxName, int(m_pItem->MenuString.size())));
-    m_editName->setText(m_pItem->MenuString);
+    m_editName->setMaxLength(qMax(kMaxName, int(m_item.MenuString.size())));
+    m_editName->setText(m_item.MenuString);
     OnEnChangeEdit();
 }
 
@@ -138,8 +139,8 @@ void CAddItem::OnOK()
 {
     if (m_editFileUrl->text().isEmpty() || m_editName->text().isEmpty())
         return;
-    m_pItem->ExecInterface = ql::CutItemText(m_editFileUrl->text());
-    m_pItem->MenuString = ql::CutItemText(m_editName->text());
+    m_item.ExecInterface = ql::CutItemText(m_editFileUrl->text());
+    m_item.MenuString = ql::CutItemText(m_editName->text());
     accept();
 }
 

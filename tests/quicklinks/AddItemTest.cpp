@@ -119,8 +119,7 @@ int RunEditor(GuiEnvironment& env, ClientItem& item, std::function<void(CAddItem
             return files ? files(*fileDialog) : int(QDialog::Rejected);
         return editor(dialog);
     });
-    CAddItem editor;
-    editor.m_pItem = &item;
+    CAddItem editor(item);
     return editor.DoModal();
 }
 

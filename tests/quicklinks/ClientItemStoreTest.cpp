@@ -67,7 +67,7 @@ TEST_P(LoadTest, EntriesFollowTheOrderListAndSaveBack)
     EXPECT_EQ(Describe(load.entries), c.expected);
     EXPECT_EQ(load.checked, QString(c.expected).count(":2") + QString(c.expected).count(":3"));
     EXPECT_EQ(load.maxOrderId, c.maxOrderId);
-    EXPECT_FALSE(load.keepStoredList);
+    EXPECT_EQ(load.stored, ql::StoredList::Editable);
     EXPECT_FALSE(ql::SaveItemList(load.entries).Failed());
     EXPECT_EQ(ReadText(root, orderKey, QString()), c.written);
 }

@@ -118,7 +118,6 @@ TEST(LoadHazards, KeptRowsAreNotRenumbered)
     PutString(HKEY_CURRENT_USER, kUserDefined + "\\0002", "MenuString", QString(300, 'm'));
     QuickLinkModel model(7, 2);
     model.PopulateItemList();
-    model.m_bReady = true;
     EXPECT_EQ(model.ItemChangedButtons(1), (QuickLinkModel::Buttons{false, false})) << "the kept row";
     EXPECT_EQ(model.ItemChangedButtons(0), (QuickLinkModel::Buttons{true, false})) << "below the kept row";
     EXPECT_FALSE(model.DeleteItem(0));
