@@ -51,7 +51,9 @@ public:
             box.state = (box.state & ~QStyle::State_On) | QStyle::State_Off;
         painter->save();
         if (image == ui::kFixedChecked) {
-            // Greyed: not every style draws a disabled indicator visibly differently.
+            // Greyed, on the list's own ground so that a selected row's highlight does not swallow
+            // it: not every style draws a disabled indicator visibly differently.
+            painter->fillRect(box.rect, option.palette.color(QPalette::Active, QPalette::Base));
             box.state &= ~QStyle::State_Enabled;
             box.palette.setCurrentColorGroup(QPalette::Disabled);
             painter->setOpacity(0.45);

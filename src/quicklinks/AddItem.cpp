@@ -75,14 +75,15 @@ CAddItem::CAddItem(ClientItem& item, QWidget* parent) : QDialog(parent), m_item(
     auto* browse = MakeButton(IDC_BROWSE);
     auto* fields = new QGridLayout;
     layout->addLayout(fields);
-    fields->addWidget(nameLabel, 0, 0);
-    // The command box is as wide as the name box: a command line is the longer text.
-    fields->addWidget(m_editName, 0, 1);
-    fields->addWidget(fileUrlLabel, 1, 0);
-    fields->addWidget(m_editFileUrl, 1, 1);
-    fields->addWidget(browse, 1, 2);
-    fields->addWidget(MakeText(IDC_HINT), 2, 0, 1, 3);
-    fields->setColumnStretch(1, 1);
+    // Each label above its box, so that the boxes take the width the labels would take in any
+    // language; the command box is as wide as the name box, a command line being the longer text.
+    fields->addWidget(nameLabel, 0, 0, 1, 2);
+    fields->addWidget(m_editName, 1, 0);
+    fields->addWidget(fileUrlLabel, 2, 0, 1, 2);
+    fields->addWidget(m_editFileUrl, 3, 0);
+    fields->addWidget(browse, 3, 1);
+    fields->addWidget(MakeText(IDC_HINT), 4, 0, 1, 2);
+    fields->setColumnStretch(0, 1);
     layout->addStretch();
     layout->addSpacing(6);
 
