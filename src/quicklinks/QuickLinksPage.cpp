@@ -177,9 +177,9 @@ void CQuickLinks::PopulateItemList()
         for (QWidget* control : ContentControls())
             DisableControl(control);
     }
+    // An empty list offers no Edit or Delete.
     m_list->SetSelectionMark(0);
-    if (m_list->GetSelectionMark() >= 0)
-        SetEditDelete(m_model.LoadButtons(m_list->GetSelectionMark()));
+    SetEditDelete(m_model.LoadButtons(m_list->GetSelectionMark()));
     UpdateNewButton();
 }
 
