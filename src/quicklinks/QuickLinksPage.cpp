@@ -251,7 +251,6 @@ void CQuickLinks::OnBnClickedNew()
     CAddItem editor(edited);
     if (editor.DoModal() != QDialog::Accepted)
         return;
-    const QuickLinkModel::RulesPause pause(m_model);
     m_model.AddItem(edited);
     UpdateNewButton();
 }
