@@ -145,6 +145,46 @@
    <translation>Die Einstellungen des Computers können nicht gelesen werden: %1
 Ein Administrator kann sie wiederherstellen: talven-reg als root ausführen, zum Beispiel „talven-reg query HKLM“, das einen unterbrochenen Schreibvorgang zurücknimmt.</translation>
   </message>
+  <message>
+   <source>190</source>
+   <translation>Nach oben</translation>
+  </message>
+  <message>
+   <source>191</source>
+   <translation>Nach unten</translation>
+  </message>
+  <message>
+   <source>192</source>
+   <translation>Wird vom Client immer angezeigt; kann nicht abgewählt werden</translation>
+  </message>
+  <message>
+   <source>193</source>
+   <translation>Das aktuelle Layout des Clients lässt keine Änderung dieser Quick Links zu.</translation>
+  </message>
+  <message>
+   <source>194</source>
+   <translation>Nur ein Administrator kann diese Quick Links ändern.</translation>
+  </message>
+  <message>
+   <source>195</source>
+   <translation>Ihre eigenen Quick Links können nur geändert werden, wenn das Programm unter Ihrem Konto läuft.</translation>
+  </message>
+  <message>
+   <source>196</source>
+   <translation>Die gespeicherte Liste kann nicht gelesen werden; sie wird nur angezeigt und bleibt unverändert.</translation>
+  </message>
+  <message>
+   <source>197</source>
+   <translation>Die gespeicherte Liste hat mehr Einträge, als gespeichert werden können; sie wird nur angezeigt.</translation>
+  </message>
+  <message>
+   <source>198</source>
+   <translation>Der Client hat seine Quick-Links-Liste noch nicht angelegt; sie kann daher nicht geändert werden.</translation>
+  </message>
+  <message>
+   <source>199</source>
+   <translation>Die Liste ist voll: Löschen Sie einen Eintrag, bevor Sie einen neuen hinzufügen.</translation>
+  </message>
  </context>
  <context>
   <name>dialog129</name>

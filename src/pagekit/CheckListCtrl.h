@@ -1,7 +1,8 @@
 #pragma once
 // The check-box list of the list pages: report rows, single selection always shown, and a check
 // box per row drawn from the row's state image. The model owns rows, states and records: a
-// change of check is asked of the model with setData(StateImageRole), which may refuse it.
+// change of check is asked of the model with setData(StateImageRole), which may refuse it. A screen
+// reader finds one list item per row, with the row's check state and a toggle action.
 
 #include "pagekit/StateImage.h"
 
@@ -28,6 +29,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles) override;
 
 private:
     bool IsOnCheckBox(const QPoint& pos, QModelIndex* index) const;

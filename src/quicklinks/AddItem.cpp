@@ -21,7 +21,7 @@ constexpr unsigned kTemplate = res::IDD_ADDITEM;
 using namespace res::additem;
 constexpr int kMaxName = 32;
 constexpr int kMaxFileUrl = 260;
-constexpr int kWidth = 360;
+constexpr int kWidth = 440;
 
 QLabel* MakeText(int controlId)
 {
@@ -53,7 +53,7 @@ QPushButton* MakeButton(int controlId)
 
 } // namespace
 
-CAddItem::CAddItem(QWidget* parent) : QDialog(parent)
+CAddItem::CAddItem(ClientItem& item, QWidget* parent) : QDialog(parent), m_item(item)
 {
     auto* layout = new QVBoxLayout(this);
     m_prompt = MakeText(IDC_PROMPT);
@@ -67,13 +67,15 @@ CAddItem::CAddItem(QWidget* parent) : QDialog(parent)
     auto* browse = MakeButton(IDC_BROWSE);
     auto* fields = new QGridLayout;
     layout->addLayout(fields);
-    fields->addWidget(nameLabel, 0, 0);
-    fields->addWidget(m_editName, 0, 1, 1, 2);
-    fields->addWidget(fileUrlLabel, 1, 0);
-    fields->addWidget(m_editFileUrl, 1, 1);
-    fields->addWidget(browse, 1, 2);
-    fields->addWidget(MakeText(IDC_HINT), 2, 0, 1, 3);
-    fields->setColumnStretch(1, 1);
+    // Each label above its box, so that the boxes take the width the labels would take in any
+    // language; the command box is as wide as the name box, a command line being the longer text.
+    fields->addWidget(nameLabel, 0, 0, 1, 2);
+    fields->addWidget(m_editName, 1, 0);
+    fields->addWidget(fileUrlLabel, 2, 0, 1, 2);
+    fields->addWidget(m_editFileUrl, 3, 0);
+    fields->addWidget(browse, 3, 1);
+    fields->addWidget(MakeText(IDC_HINT), 4, 0, 1, 2);
+    fields->setColumnStretch(0, 1);
     layout->addStretch();
     layout->addSpacing(6);
 
@@ -108,16 +110,16 @@ int CAddItem::DoModal()
 void CAddItem::OnInitDialog()
 {
     // The template has no title: the record says whether it is a new Quick Link.
-    if (m_pItem->MenuString.isEmpty()) {
+    if (m_item.MenuString.isEmpty()) {
         setWindowTitle(res::LoadResString(res::IDS_NEW));
     } else {
         setWindowTitle(res::LoadResString(res::IDS_EDIT));
         m_prompt->setText(res::LoadResString(res::IDS_QUICKLINK_EDIT_PROMPT));
     }
-    m_editFileUrl->setText(m_pItem->ExecInterface);
+    m_editFileUrl->setText(m_item.ExecInterface);
     // The limit is for typing: a longer stored name is shown whole, not cut.
-    m_editName->setMaxLength(qMax(kMaxName, int(m_pItem->MenuString.size())));
-    m_editName->setText(m_pItem->MenuString);
+    m_editName->setMaxLength(qMax(kMaxName, int(m_item.MenuString.size())));
+    m_editName->setText(m_item.MenuString);
     OnEnChangeEdit();
 }
 
@@ -130,8 +132,8 @@ void CAddItem::OnOK()
 {
     if (m_editFileUrl->text().isEmpty() || m_editName->text().isEmpty())
         return;
-    m_pItem->ExecInterface = ql::CutItemText(m_editFileUrl->text());
-    m_pItem->MenuString = ql::CutItemText(m_editName->text());
+    m_item.ExecInterface = ql::CutItemText(m_editFileUrl->text());
+    m_item.MenuString = ql::CutItemText(m_editName->text());
     accept();
 }
 

@@ -11,12 +11,10 @@ class QPushButton;
 class CAddItem : public QDialog {
     Q_OBJECT
 public:
-    explicit CAddItem(QWidget* parent = nullptr);
+    // OK writes the record's name and command, nothing else; it must outlive the editor.
+    explicit CAddItem(ClientItem& item, QWidget* parent = nullptr);
 
-    // The record to edit, set before DoModal; OK writes its name and command, nothing else.
-    ClientItem* m_pItem = nullptr;
-
-    // Fills the boxes from m_pItem and runs the editor modally.
+    // Fills the boxes from the record and runs the editor modally.
     int DoModal();
 
     void OnInitDialog();
@@ -27,6 +25,7 @@ public:
     void OnBnClickedBrowse();
 
 private:
+    ClientItem& m_item;
     QLineEdit* m_editFileUrl = nullptr;
     QLineEdit* m_editName = nullptr;
     QPushButton* m_btnOk = nullptr;

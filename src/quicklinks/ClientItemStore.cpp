@@ -249,15 +249,17 @@ bool OpenForSave(HKEY root, const QString& path, app::PageSave& save, Key* key)
 
 DWORD LayoutMode() { return settings::GetXmlControl(QStringLiteral("QuickLink")); }
 
+bool LayoutIsWritten(DWORD layoutMode) { return layoutMode == kFirstLayout || layoutMode == kSecondLayout; }
+
 ClientKeys ResolveClientKeys(DWORD layoutMode, bool managed)
 {
-    const bool second = layoutMode != 0 && !managed;
+    const bool second = layoutMode != kFirstLayout && !managed;
     ClientKeys keys;
     keys.clientPath = second ? kSecondClientPath : kClientPath;
     keys.userDefinedKey = keys.clientPath + QStringLiteral("\\UserDefined");
     if (managed)
         keys.dataKey = settings::PolicyDataKey(settings::Area::QuickLinks);
-    else if (layoutMode != 0)
+    else if (layoutMode != kFirstLayout)
         keys.dataKey = settings::SecondLayoutDataKey(settings::Area::QuickLinks);
     else
         keys.dataKey = settings::UserDataKey(settings::Area::QuickLinks);
@@ -297,18 +299,18 @@ ItemListLoad LoadItemList(int maxQuickLinks)
     const DWORD layoutMode = LayoutMode();
     const ClientKeys keys = ResolveClientKeys(layoutMode, settings::IsManagedMode());
     // Whatever cannot be read is kept as stored: the list is then shown read-only and not saved.
-    const auto keep = [&load] {
+    const auto keep = [&load](StoredList why) {
         load = ItemListLoad();
-        load.keepStoredList = true;
+        load.stored = why;
         return load;
     };
     Key order;
     const LSTATUS opened = RegOpenKeyEx(RootOf(keys.orderRoot), keys.orderKey, KEY_READ, order.put());
     if (opened == ERROR_FILE_NOT_FOUND)
-        return load;
+        return keep(StoredList::NoOrderKey);
     const std::optional<QString> list = opened == ERROR_SUCCESS ? ReadOrderList(order) : std::nullopt;
     if (!list)
-        return keep();
+        return keep(StoredList::Unreadable);
 
     bool notShown = false;
     int taken = 0;
@@ -327,7 +329,7 @@ ItemListLoad LoadItemList(int maxQuickLinks)
         if (status == ERROR_FILE_NOT_FOUND)
             continue;
         if (status != ERROR_SUCCESS)
-            return keep();
+            return keep(StoredList::Unreadable);
 
         if (++taken > maxQuickLinks)
             notShown = true;
@@ -345,14 +347,15 @@ ItemListLoad LoadItemList(int maxQuickLinks)
             entry.state = ui::kUnchecked;
         } else {
             ++load.checked;
-            entry.state = layoutMode == 0 || IsUserDefined(entry.item) ? ui::kChecked : ui::kFixedChecked;
+            entry.state = layoutMode == kFirstLayout || IsUserDefined(entry.item) ? ui::kChecked : ui::kFixedChecked;
         }
         load.maxOrderId = std::max(load.maxOrderId, LeadingNumber(orderId));
         TRACE("PopulateItemList : %s : %s %s", qUtf8Printable(orderId),
               qUtf8Printable(entry.item.MenuString), notShown ? "Not shown" : "");
         load.entries.append(entry);
     }
-    load.keepStoredList = load.entries.size() > kMaxOrderedItems;
+    if (load.entries.size() > kMaxOrderedItems)
+        load.stored = StoredList::TooLong;
     return load;
 }
 

@@ -20,9 +20,17 @@ struct ClientKeys {
     QString dataKey;
 };
 
-// XmlControl "QuickLink": 0 the first layout, anything else the second; 1 also makes the page
-// read-only, and the page writes only for 0 and 2.
+// XmlControl "QuickLink": which of the client's two layouts the list belongs to. Any other value
+// reads as the second layout, editable but never written.
+enum LayoutModeValue : reg::DWORD {
+    kFirstLayout = 0,
+    // The second layout, which the page only shows.
+    kSecondLayoutReadOnly = 1,
+    kSecondLayout = 2,
+};
 reg::DWORD LayoutMode();
+// Whether the page writes the list of the layout mode.
+bool LayoutIsWritten(reg::DWORD layoutMode);
 // Managed mode takes the order from the policy key and the items from the first layout.
 ClientKeys ResolveClientKeys(reg::DWORD layoutMode, bool managed);
 ClientKeys CurrentClientKeys();
@@ -40,14 +48,23 @@ struct ListEntry {
     bool keepStored = false;
 };
 
+// Whether the stored order list may be rewritten, and if not, why it must stay as it is.
+enum class StoredList {
+    Editable,
+    // The order data could not be read, or the list holds no text (no entries, and saving the
+    // empty list would wipe what is stored).
+    Unreadable,
+    // More ids than a written list can hold.
+    TooLong,
+    // The client has no Order key: the save never makes it, so nothing written would be listed.
+    NoOrderKey,
+};
+
 struct ItemListLoad {
     QList<ListEntry> entries;
     int checked = 0;
     int maxOrderId = 0;
-    // The stored order list must stay as it is: the order data could not be read, or the list
-    // holds no text (no entries, and saving the empty list would wipe what is stored), or it
-    // carries more ids than a written list can hold.
-    bool keepStoredList = false;
+    StoredList stored = StoredList::Editable;
 };
 
 // Entries in the order of the order list; at most maxQuickLinks of them checked.

@@ -30,16 +30,19 @@ int QuickLinkModel::columnCount(const QModelIndex& parent) const { return parent
 
 QVariant QuickLinkModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows.size())
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     const ql::ListEntry& row = m_rows.at(index.row());
-    if (index.column() == 0 && role == ui::StateImageRole)
+    if (index.column() == 1)
+        return role == Qt::DisplayRole || role == Qt::ToolTipRole ? QVariant(row.item.MenuString) : QVariant();
+    switch (role) {
+    case ui::StateImageRole:
         return int(row.state);
-    if (index.column() == 1 && (role == Qt::DisplayRole || role == Qt::ToolTipRole))
-        return row.item.MenuString;
-    if (index.column() == 0 && role == Qt::AccessibleDescriptionRole)
-        return row.state == ui::kUnchecked ? QStringLiteral("unchecked") : QStringLiteral("checked");
-    return {};
+    case Qt::AccessibleDescriptionRole:
+        return row.state == ui::kFixedChecked ? res::LoadResString(res::IDS_QUICKLINK_FIXED) : QString();
+    default:
+        return {};
+    }
 }
 
 QVariant QuickLinkModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -51,17 +54,18 @@ QVariant QuickLinkModel::headerData(int section, Qt::Orientation orientation, in
 
 Qt::ItemFlags QuickLinkModel::flags(const QModelIndex& index) const
 {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    return checkIndex(index, CheckIndexOption::IndexIsValid) ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
 bool QuickLinkModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (!index.isValid() || index.row() >= m_rows.size() || role != ui::StateImageRole)
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || index.column() != 0 || role != ui::StateImageRole)
         return false;
     const auto requested = ui::StateImage(value.toInt());
     if (requested == m_rows.at(index.row()).state)
         return true;
-    if (!OnItemChanging(index.row(), requested))
+    // A row is only ever asked to turn checked or unchecked: a fixed check is the load's.
+    if ((requested != ui::kChecked && requested != ui::kUnchecked) || !OnItemChanging(index.row(), requested))
         return false;
     SetState(index.row(), requested);
     return true;
@@ -77,38 +81,29 @@ void QuickLinkModel::SetState(int row, ui::StateImage state)
 
 bool QuickLinkModel::OnItemChanging(int row, ui::StateImage requested)
 {
-    if (!m_bReady)
+    if (!IsReady())
         return true;
-    if (!ql::IsUserDefined(Item(row)) && ql::LayoutMode() != 0
-        && (requested == ui::kUnchecked || requested == ui::kChecked))
+    // The second layout's built-in items stay as the client placed them.
+    if (!ql::IsUserDefined(Item(row)) && ql::LayoutMode() != ql::kFirstLayout)
         return false;
-    switch (requested) {
-    case ui::kChecked:
+    if (requested == ui::kChecked) {
         if (m_nChecked >= m_nMaxQuickLinks) {
-            if (onMaximumReached)
-                onMaximumReached(m_nMaxQuickLinks);
+            Q_EMIT maximumReached(m_nMaxQuickLinks);
             return false;
         }
         ++m_nChecked;
         return true;
-    case ui::kUnchecked:
-        // At least one Quick Link stays.
-        if (m_nChecked <= 1)
-            return false;
-        --m_nChecked;
-        return true;
-    case ui::kFixedChecked:
-        // A click steps a checked box on to the fixed image: it means uncheck.
-        setData(index(row, 0), ui::kUnchecked, ui::StateImageRole);
-        return false;
-    default:
-        return true;
     }
+    // At least one Quick Link stays.
+    if (m_nChecked <= 1)
+        return false;
+    --m_nChecked;
+    return true;
 }
 
 bool QuickLinkModel::MayEditUserItems() const
 {
-    return !settings::IsManagedMode() && !platform::IsElevated() && ql::LayoutMode() != 1;
+    return !settings::IsManagedMode() && !platform::IsElevated() && ql::LayoutMode() != ql::kSecondLayoutReadOnly;
 }
 
 // A row left as stored is never edited; deleting would renumber the user's items above it.
@@ -141,21 +136,22 @@ QuickLinkModel::Buttons QuickLinkModel::ItemChangedButtons(int row) const
 void QuickLinkModel::PopulateItemList()
 {
     FreeItemList();
-    m_nChecked = 0;
-    m_bReady = false;
     ql::ItemListLoad load = ql::LoadItemList(m_nMaxQuickLinks);
-    m_bKeepStoredList = load.keepStoredList;
-    if (load.entries.isEmpty())
-        return;
-    beginInsertRows({}, 0, int(load.entries.size()) - 1);
-    m_rows = std::move(load.entries);
-    m_nChecked = load.checked;
-    m_nMaxOrderId = std::max(m_nMaxOrderId, load.maxOrderId);
-    endInsertRows();
+    m_storedList = load.stored;
+    if (!load.entries.isEmpty()) {
+        beginInsertRows({}, 0, int(load.entries.size()) - 1);
+        m_rows = std::move(load.entries);
+        m_nChecked = load.checked;
+        m_nMaxOrderId = std::max(m_nMaxOrderId, load.maxOrderId);
+        endInsertRows();
+    }
+    m_bReady = true;
 }
 
 void QuickLinkModel::FreeItemList()
 {
+    m_nChecked = 0;
+    m_bReady = false;
     if (m_rows.isEmpty())
         return;
     beginResetModel();
@@ -165,7 +161,7 @@ void QuickLinkModel::FreeItemList()
 
 void QuickLinkModel::WriteItemList(app::PageSave& save) const
 {
-    if (!m_bKeepStoredList)
+    if (!KeepsStoredList())
         ql::WriteItemList(m_rows, save);
 }
 

@@ -1,14 +1,12 @@
 #pragma once
 // The rules of the Quick Links list, without widgets: the rows with their records and check
 // states, the counters, which check changes are allowed, moving, and the numbering of New and
-// Delete. The list control asks for a check change with setData(ui::StateImageRole); the answer
-// is the allow or refuse of the rules.
+// Delete. A check change is asked of the model with setData(ui::StateImageRole); the answer is the
+// allow or refuse of the rules.
 
 #include "quicklinks/ClientItemStore.h"
 
 #include <QAbstractTableModel>
-
-#include <functional>
 
 class QuickLinkModel : public QAbstractTableModel {
     Q_OBJECT
@@ -25,18 +23,31 @@ public:
     const ClientItem& Item(int row) const { return m_rows.at(row).item; }
     ui::StateImage State(int row) const { return m_rows.at(row).state; }
     const QList<ql::ListEntry>& Entries() const { return m_rows; }
+    int MaxQuickLinks() const { return m_nMaxQuickLinks; }
+    int CheckedCount() const { return m_nChecked; }
+    // False until the list is loaded, and while the page changes the list itself.
+    bool IsReady() const { return m_bReady && m_nPaused == 0; }
 
-    // Fills the list from the store; the counters follow the load.
+    // Keeps the rules out of the page's own changes of the list while it lives.
+    class RulesPause {
+    public:
+        explicit RulesPause(QuickLinkModel& model) : m_model(model) { ++m_model.m_nPaused; }
+        ~RulesPause() { --m_model.m_nPaused; }
+        RulesPause(const RulesPause&) = delete;
+        RulesPause& operator=(const RulesPause&) = delete;
+
+    private:
+        QuickLinkModel& m_model;
+    };
+
+    // Fills the list from the store; the counters follow the load and the rules apply from then.
     void PopulateItemList();
     void FreeItemList();
-    // Writes the list into the page's save, unless the stored one must be kept (unreadable, or
-    // more ids than a written list holds): then nothing of it is touched.
+    // Writes the list into the page's save, unless the stored one must be kept: then nothing of
+    // it is touched.
     void WriteItemList(app::PageSave& save) const;
-    bool KeepsStoredList() const { return m_bKeepStoredList; }
-
-    // The check rules: whether a row may take the requested state, with the counters following
-    // an allowed change. Everything is allowed while the list is not ready.
-    bool OnItemChanging(int row, ui::StateImage requested);
+    ql::StoredList StoredListState() const { return m_storedList; }
+    bool KeepsStoredList() const { return m_storedList != ql::StoredList::Editable; }
 
     struct Buttons {
         bool edit = false;
@@ -58,26 +69,26 @@ public:
     // New is refused once another entry would not fit the order list or its ids.
     bool CanAddItem() const;
 
-    // Answers a refused check beyond the maximum (the page shows the message).
-    std::function<void(int maxQuickLinks)> onMaximumReached;
-
-    const int m_nMaxQuickLinks;
-    int m_nMaxUserDefined;
-    int m_nMaxOrderId = 0;
-    int m_nChecked = 0;
-    // 0 while the page changes the list itself: the rules stay out of those changes.
-    bool m_bReady = false;
-
 Q_SIGNALS:
     // A row's check state changed.
     void itemChanged(int row);
+    // A check beyond the maximum was refused; the page tells the user.
+    void maximumReached(int maxQuickLinks);
 
 private:
+    // Whether a row may take the requested state, with the counters following an allowed change.
+    bool OnItemChanging(int row, ui::StateImage requested);
     void SetState(int row, ui::StateImage state);
     bool MayEditUserItems() const;
     bool MayDelete(int row, const QString& userDefinedKey) const;
     int UserDefinedNumber(const ClientItem& item, const QString& userDefinedKey) const;
 
+    const int m_nMaxQuickLinks;
+    int m_nMaxUserDefined;
+    int m_nMaxOrderId = 0;
+    int m_nChecked = 0;
+    bool m_bReady = false;
+    int m_nPaused = 0;
     QList<ql::ListEntry> m_rows;
-    bool m_bKeepStoredList = false;
+    ql::StoredList m_storedList = ql::StoredList::Editable;
 };

@@ -4,6 +4,7 @@
 #include "pagekit/Controls.h"
 #include "pagekit/IconButton.h"
 #include "pagekit/Modal.h"
+#include "platform/UserRights.h"
 #include "quicklinks/AddItem.h"
 #include "settings/StringTable.h"
 #include "trace/Trace.h"
@@ -24,7 +25,7 @@ constexpr unsigned kLoadTimerId = 1002;
 int MaxUserDefinedAtStart()
 {
     const reg::DWORD layoutMode = ql::LayoutMode();
-    return layoutMode == 1 ? 0 : ql::GetMaxUserDefinedNumber(layoutMode);
+    return layoutMode == ql::kSecondLayoutReadOnly ? 0 : ql::GetMaxUserDefinedNumber(layoutMode);
 }
 
 } // namespace
@@ -33,7 +34,7 @@ CQuickLinks::CQuickLinks()
     : CAreaPage(res::IDD_QUICKLINKS, settings::Area::QuickLinks, QStringLiteral("HideQLinks")),
       m_model(ql::MaxQuickLinks(), MaxUserDefinedAtStart())
 {
-    m_model.onMaximumReached = [this](int maxQuickLinks) { ShowMaximumMessage(maxQuickLinks); };
+    connect(&m_model, &QuickLinkModel::maximumReached, this, &CQuickLinks::ShowMaximumMessage);
 }
 
 CQuickLinks::~CQuickLinks() = default;
@@ -54,8 +55,8 @@ void CQuickLinks::BuildContent(QVBoxLayout* layout)
     m_btnArrowUp = new CIconButton;
     m_btnArrowDown = new CIconButton;
     // The arrows have no caption; their names say what they do.
-    ui::BindControl(m_btnArrowUp, IDC_ARROWUP, tr("Move up"));
-    ui::BindControl(m_btnArrowDown, IDC_ARROWDOWN, tr("Move down"));
+    ui::BindControl(m_btnArrowUp, IDC_ARROWUP, res::LoadResString(res::IDS_MOVE_UP));
+    ui::BindControl(m_btnArrowDown, IDC_ARROWDOWN, res::LoadResString(res::IDS_MOVE_DOWN));
     auto* arrows = new QVBoxLayout;
     arrows->addStretch();
     arrows->addWidget(m_btnArrowUp);
@@ -65,6 +66,12 @@ void CQuickLinks::BuildContent(QVBoxLayout* layout)
     listRow->addWidget(m_list, 1);
     listRow->addLayout(arrows);
     layout->addLayout(listRow, 1);
+    // Why the list or New cannot be used, when they cannot.
+    m_status = new QLabel;
+    m_status->setTextFormat(Qt::PlainText);
+    ui::BindControl(m_status, IDC_LIST_STATUS);
+    m_status->hide();
+    layout->addWidget(m_status);
 
     m_btnNew = new QPushButton(DialogText(IDC_NEW));
     m_btnEdit = new QPushButton(DialogText(IDC_EDIT));
@@ -89,7 +96,7 @@ void CQuickLinks::BuildContent(QVBoxLayout* layout)
 
 QString CQuickLinks::ChooseDataKey() const { return ql::CurrentClientKeys().dataKey; }
 
-bool CQuickLinks::PageLocks() const { return ql::LayoutMode() == 1; }
+bool CQuickLinks::PageLocks() const { return ql::LayoutMode() == ql::kSecondLayoutReadOnly; }
 
 QList<QWidget*> CQuickLinks::ContentControls() const
 {
@@ -98,18 +105,18 @@ QList<QWidget*> CQuickLinks::ContentControls() const
 
 bool CQuickLinks::OnInitDialog()
 {
-    m_intro->setText(m_intro->text().replace(QStringLiteral("%d"), QString::number(m_model.m_nMaxQuickLinks)));
+    m_intro->setText(m_intro->text().replace(QStringLiteral("%d"), QString::number(m_model.MaxQuickLinks())));
     return CAreaPage::OnInitDialog();
 }
 
 void CQuickLinks::ApplyPolicy()
 {
     const reg::DWORD layoutMode = ql::LayoutMode();
-    if (layoutMode == 1) {
+    if (layoutMode == ql::kSecondLayoutReadOnly) {
         m_btnAdminOnly->setChecked(false);
         m_btnAdminOnly->setEnabled(false);
     }
-    if (layoutMode != 0)
+    if (layoutMode != ql::kFirstLayout)
         m_btnHide->setEnabled(false);
     CAreaPage::ApplyPolicy();
 }
@@ -130,8 +137,6 @@ void CQuickLinks::LoadContent()
     m_list->EnableCheckBoxes();
 
     // The list is filled once the page is shown.
-    m_model.m_nChecked = 0;
-    m_model.m_bReady = false;
     m_nTimerId = kLoadTimerId;
     m_loadTimer.start(0, this);
 }
@@ -157,17 +162,17 @@ bool CQuickLinks::ListEditable() const { return !m_bLocked && !m_model.KeepsStor
 
 void CQuickLinks::PopulateItemList()
 {
+    const QuickLinkModel::RulesPause pause(m_model);
     m_model.PopulateItemList();
-    if (m_model.KeepsStoredList()) {
+    if (m_model.KeepsStoredList() && m_model.StoredListState() != ql::StoredList::NoOrderKey) {
         // Nothing that the user changes here could be saved without losing the stored list.
         for (QWidget* control : ContentControls())
             DisableControl(control);
     }
+    // An empty list offers no Edit or Delete.
     m_list->SetSelectionMark(0);
-    if (m_list->GetSelectionMark() >= 0)
-        SetEditDelete(m_model.LoadButtons(m_list->GetSelectionMark()));
+    SetEditDelete(m_model.LoadButtons(m_list->GetSelectionMark()));
     UpdateNewButton();
-    m_model.m_bReady = true;
 }
 
 void CQuickLinks::FreeItemList() { m_model.FreeItemList(); }
@@ -180,13 +185,34 @@ void CQuickLinks::SetEditDelete(QuickLinkModel::Buttons buttons)
 
 void CQuickLinks::UpdateNewButton()
 {
-    if (ListEditable())
-        m_btnNew->setEnabled(m_model.CanAddItem());
+    m_btnNew->setEnabled(ListEditable() && m_model.CanAddItem());
+    const QString why = StatusText();
+    m_status->setText(why);
+    m_status->setVisible(!why.isEmpty());
+}
+
+QString CQuickLinks::StatusText() const
+{
+    if (PageLocks())
+        return res::LoadResString(res::IDS_QUICKLINKS_LAYOUT_READ_ONLY);
+    if (m_bLocked)
+        return res::LoadResString(platform::IsElevated() ? res::IDS_QUICKLINKS_ELEVATED : res::IDS_QUICKLINKS_ADMIN_LOCK);
+    switch (m_model.StoredListState()) {
+    case ql::StoredList::Unreadable:
+        return res::LoadResString(res::IDS_QUICKLINKS_UNREADABLE);
+    case ql::StoredList::TooLong:
+        return res::LoadResString(res::IDS_QUICKLINKS_TOO_LONG);
+    case ql::StoredList::NoOrderKey:
+        return res::LoadResString(res::IDS_QUICKLINKS_NO_ORDER_KEY);
+    case ql::StoredList::Editable:
+        break;
+    }
+    return m_model.CanAddItem() ? QString() : res::LoadResString(res::IDS_QUICKLINKS_FULL);
 }
 
 void CQuickLinks::OnLvnItemchangedOutputlist()
 {
-    if (!m_model.m_bReady)
+    if (!m_model.IsReady())
         return;
     TRACE("CQuickLinks::OnLvnItemchangedOutputlist");
     const int row = m_list->GetSelectionMark();
@@ -200,10 +226,9 @@ void CQuickLinks::MoveSelection(int offset)
     const int row = m_list->GetSelectionMark();
     if (row < 0)
         return;
-    m_model.m_bReady = false;
+    const QuickLinkModel::RulesPause pause(m_model);
     if (m_model.MoveRow(row, row + offset))
         m_list->SetSelectionMark(row + offset);
-    m_model.m_bReady = true;
 }
 
 void CQuickLinks::OnBnClickedArrowUp() { MoveSelection(-1); }
@@ -215,8 +240,7 @@ void CQuickLinks::OnBnClickedNew()
     if (!m_model.CanAddItem())
         return;
     ClientItem edited;
-    CAddItem editor(nullptr);
-    editor.m_pItem = &edited;
+    CAddItem editor(edited);
     if (editor.DoModal() != QDialog::Accepted)
         return;
     m_model.AddItem(edited);
@@ -229,22 +253,20 @@ void CQuickLinks::OnBnClickedEdit()
     if (row < 0)
         return;
     ClientItem edited = m_model.Item(row);
-    CAddItem editor(nullptr);
-    editor.m_pItem = &edited;
+    CAddItem editor(edited);
     if (editor.DoModal() == QDialog::Accepted)
         m_model.ReplaceItem(row, edited);
 }
 
 void CQuickLinks::OnBnClickedDelete()
 {
-    m_model.m_bReady = false;
+    const QuickLinkModel::RulesPause pause(m_model);
     const int row = m_list->GetSelectionMark();
     if (row >= 0 && m_model.DeleteItem(row)) {
         m_btnEdit->setEnabled(false);
         m_btnDelete->setEnabled(false);
         UpdateNewButton();
     }
-    m_model.m_bReady = true;
 }
 
 void CQuickLinks::ShowMaximumMessage(int maxQuickLinks)
@@ -257,7 +279,7 @@ app::SaveResult CQuickLinks::OnOK()
 {
     TRACE("CQuickLinks::OnOk");
     const reg::DWORD layoutMode = ql::LayoutMode();
-    if (layoutMode != 0 && layoutMode != 2)
+    if (!ql::LayoutIsWritten(layoutMode))
         return {};
     app::PageSave save;
     // Before the first tick the list is not loaded yet: saving it would wipe the stored one.

@@ -51,6 +51,8 @@ private:
     void SetEditDelete(QuickLinkModel::Buttons buttons);
     void UpdateNewButton();
     bool ListEditable() const;
+    // The one line under the list that says why the list or New cannot be used; empty when they can.
+    QString StatusText() const;
     void ShowMaximumMessage(int maxQuickLinks);
 
     QuickLinkModel m_model;
@@ -64,5 +66,6 @@ private:
     QPushButton* m_btnNew = nullptr;
     QLabel* m_intro = nullptr;
     QLabel* m_listLabel = nullptr;
+    QLabel* m_status = nullptr;
     QBasicTimer m_loadTimer;
 };

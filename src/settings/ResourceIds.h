@@ -41,6 +41,17 @@ enum StringId : unsigned {
     IDS_DUPLICATE_NAME = 177,
     IDS_SAVE_FAILED = 180,
     IDS_MACHINE_STORE_UNREADABLE = 181,
+    // The Quick Links list's accessible texts and the line that says why it cannot be changed.
+    IDS_MOVE_UP = 190,
+    IDS_MOVE_DOWN = 191,
+    IDS_QUICKLINK_FIXED = 192,
+    IDS_QUICKLINKS_LAYOUT_READ_ONLY = 193,
+    IDS_QUICKLINKS_ADMIN_LOCK = 194,
+    IDS_QUICKLINKS_ELEVATED = 195,
+    IDS_QUICKLINKS_UNREADABLE = 196,
+    IDS_QUICKLINKS_TOO_LONG = 197,
+    IDS_QUICKLINKS_NO_ORDER_KEY = 198,
+    IDS_QUICKLINKS_FULL = 199,
 };
 
 // Dialog template ids.
@@ -79,6 +90,7 @@ enum : int {
     IDC_DELETE = 1010,
     IDC_INTRO = 1055,
     IDC_LIST_LABEL = 1056,
+    IDC_LIST_STATUS = 1057,
 };
 } // namespace quicklinks
 

@@ -52,6 +52,16 @@ const std::map<unsigned, const char16_t*>& Strings()
          u"The machine settings cannot be read: %1\nAn administrator can recover them: run "
          u"talven-reg as root, for example \"talven-reg query HKLM\", which rolls back an "
          u"interrupted write."},
+        {IDS_MOVE_UP, u"Move up"},
+        {IDS_MOVE_DOWN, u"Move down"},
+        {IDS_QUICKLINK_FIXED, u"Always shown by the client; cannot be unchecked"},
+        {IDS_QUICKLINKS_LAYOUT_READ_ONLY, u"The client's current layout does not let these Quick Links be changed."},
+        {IDS_QUICKLINKS_ADMIN_LOCK, u"Only an administrator can change these Quick Links."},
+        {IDS_QUICKLINKS_ELEVATED, u"Your own Quick Links can be changed only when the utility runs as you."},
+        {IDS_QUICKLINKS_UNREADABLE, u"The stored list cannot be read, so it is shown read-only and kept as it is."},
+        {IDS_QUICKLINKS_TOO_LONG, u"The stored list has more entries than can be saved, so it is shown read-only."},
+        {IDS_QUICKLINKS_NO_ORDER_KEY, u"The client has not created its Quick Links list yet, so it cannot be changed."},
+        {IDS_QUICKLINKS_FULL, u"The list is full: delete an entry before adding a new one."},
     };
     return table;
 }

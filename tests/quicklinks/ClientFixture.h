@@ -2,7 +2,7 @@
 // A client's items in both layouts and an order list, written into the test's store.
 //   order ids 0001-0012: built-in items I1..I12 (I5 without a name), Category = id
 //   0020, 0021: UserDefined\0001 "U1", UserDefined\0002 "U2"
-//   0030: an id without a value; 0031: a value whose item key is missing
+//   0031: a value whose item key is missing
 // The second layout's items carry "-2" in their names.
 
 #include "StoreValues.h"
@@ -10,14 +10,13 @@
 #include "registry/RegFileWriter.h"
 #include "settings/Settings.h"
 
-#include <QString>
-
 #include <optional>
 
 namespace fixture {
 
 inline const QString kClient = QStringLiteral("Software\\Orvane\\TALVEN\\Client");
-inline const QString kClient2 = QStringLiteral("Software\\Orvane\\TALVEN\\Client.2");
+inline const QString kClient2 = kClient + QStringLiteral(".2");
+inline const QString kUserDefined = kClient + QStringLiteral("\\UserDefined");
 inline const QString kData = QStringLiteral("Software\\Orvane\\TALVEN\\Data\\QuickLink");
 inline const QString kOrder = kData + QStringLiteral("\\Order");
 inline const QString kOrder2 = kData + QStringLiteral(".2\\Order");
@@ -42,8 +41,7 @@ inline void PutClient(const std::optional<QString>& orderList, const QString& or
     for (const QString& client : {kClient, kClient2}) {
         const QString suffix = client == kClient ? QString() : QStringLiteral("-2");
         for (int n = 1; n <= 12; ++n)
-            PutItem(client, QStringLiteral("I%1").arg(n),
-                    n == 5 ? QString() : QStringLiteral("I%1%2").arg(n).arg(suffix), n);
+            PutItem(client, QStringLiteral("I%1").arg(n), n == 5 ? QString() : QStringLiteral("I%1%2").arg(n).arg(suffix), n);
         for (int n = 1; n <= 2; ++n)
             PutItem(client, QStringLiteral("UserDefined\\000%1").arg(n), QStringLiteral("U%1%2").arg(n).arg(suffix), 9);
     }
@@ -76,10 +74,7 @@ inline QString ReadText(reg::HKEY root, const QString& path, const QString& name
     const std::optional<QByteArray> bytes = ReadBytes(root, path, name);
     if (!bytes)
         return QStringLiteral("<none>");
-    QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes->constData()), bytes->size() / 2);
-    if (text.endsWith(QChar(0)))
-        text.chop(1);
-    return text;
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes->constData()), bytes->size() / 2).section(QChar(0), 0, 0);
 }
 
 // The user's part of the store below a key, as the registry editor would export it.
@@ -91,5 +86,7 @@ inline QString Export(const QString& path)
     QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(file.constData() + 2), (file.size() - 2) / 2);
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
+
+inline QString Stored() { return Export(kClient) + Export(kData); }
 
 } // namespace fixture

@@ -3,6 +3,8 @@
 #include "quicklinks/OrderList.h"
 #include "quicklinks/QuickLinkModel.h"
 
+#include <QAbstractItemModelTester>
+
 #include <gtest/gtest.h>
 
 using namespace reg;
@@ -14,8 +16,8 @@ const char* const kSevenChecked = "0001 0002 0003 0004 0006 0007 0008 9999 0009"
 
 class ModelTest : public testing::Test {
 protected:
-    // The fixture client with the order list, loaded and ready as after the page's first tick.
-    void load(const char* order, DWORD layoutMode = 0, int maxUserDefined = 2)
+    // The fixture client with the order list, loaded as after the page's first tick.
+    void load(const char* order, DWORD layoutMode = ql::kFirstLayout, int maxUserDefined = 2)
     {
         SetLayoutMode(layoutMode);
         PutClient(order, layoutMode ? kOrder2 : kOrder);
@@ -24,14 +26,11 @@ protected:
     void make(int maxUserDefined)
     {
         model = std::make_unique<QuickLinkModel>(7, maxUserDefined);
-        model->onMaximumReached = [this](int max) { messages << max; };
+        tester = std::make_unique<QAbstractItemModelTester>(model.get(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+        QObject::connect(model.get(), &QuickLinkModel::maximumReached, [this](int max) { messages << max; });
         model->PopulateItemList();
-        model->m_bReady = true;
     }
-    bool request(int row, ui::StateImage state)
-    {
-        return model->setData(model->index(row, 0), int(state), ui::StateImageRole);
-    }
+    bool request(int row, ui::StateImage state) { return model->setData(model->index(row, 0), int(state), ui::StateImageRole); }
     QString states() const
     {
         QString states;
@@ -39,16 +38,11 @@ protected:
             states += QString::number(int(model->State(row)));
         return states;
     }
-    ClientItem added()
-    {
-        ClientItem item;
-        item.MenuString = QStringLiteral("Mine");
-        item.ExecInterface = QStringLiteral("/bin/true");
-        return model->Item(model->AddItem(item));
-    }
+    ClientItem added() { return model->Item(model->AddItem({"Mine", "/bin/true", "", "", "", 0, 0})); }
 
     GuiEnvironment env;
     std::unique_ptr<QuickLinkModel> model;
+    std::unique_ptr<QAbstractItemModelTester> tester;
     QList<int> messages;
 };
 
@@ -68,17 +62,16 @@ struct CheckCase {
 void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
 
 const CheckCase kCheckCases[] = {
-    {"eighth_check_is_refused_with_the_message", 0, kSevenChecked, 7, ui::kChecked, false, "22222221", true},
-    {"check_below_the_maximum", 0, "0001 9999 0002", 1, ui::kChecked, true, "22", false},
-    {"uncheck", 0, "0001 0002", 1, ui::kUnchecked, true, "21", false},
-    {"last_check_stays_silently", 0, "0001 9999 0002", 0, ui::kUnchecked, false, "21", false},
-    {"fixed_step_means_uncheck", 0, "0001 0002", 0, ui::kFixedChecked, false, "12", false},
-    {"fixed_step_on_the_last_check", 0, "0001 9999 0002", 0, ui::kFixedChecked, false, "21", false},
-    {"page_changes_pass_every_rule", 0, kSevenChecked, 7, ui::kChecked, true, "22222222", false, false},
+    {"eighth_check_is_refused_with_the_message", ql::kFirstLayout, kSevenChecked, 7, ui::kChecked, false, "22222221", true},
+    {"check_below_the_maximum", ql::kFirstLayout, "0001 9999 0002", 1, ui::kChecked, true, "22", false},
+    {"uncheck", ql::kFirstLayout, "0001 0002", 1, ui::kUnchecked, true, "21", false},
+    {"last_check_stays_silently", ql::kFirstLayout, "0001 9999 0002", 0, ui::kUnchecked, false, "21", false},
+    {"fixed_check_is_never_asked_for", ql::kFirstLayout, "0001 0002", 0, ui::kFixedChecked, false, "22", false},
+    {"paused_rules_pass_every_change", ql::kFirstLayout, kSevenChecked, 7, ui::kChecked, true, "22222222", false, false},
     {"third_layout_built_in_stays_fixed", 3, "0001 0020", 0, ui::kUnchecked, false, "32", false},
-    {"second_layout_hidden_built_in_stays_hidden", 2, "0001 9999 0002", 1, ui::kChecked, false, "31", false},
-    {"second_layout_user_item_unchecks", 2, "0001 0020", 1, ui::kUnchecked, true, "31", false},
-    {"second_layout_user_item_checks", 2, "0001 9999 0020", 1, ui::kChecked, true, "32", false},
+    {"second_layout_hidden_built_in_stays_hidden", ql::kSecondLayout, "0001 9999 0002", 1, ui::kChecked, false, "31", false},
+    {"second_layout_user_item_unchecks", ql::kSecondLayout, "0001 0020", 1, ui::kUnchecked, true, "31", false},
+    {"second_layout_user_item_checks", ql::kSecondLayout, "0001 9999 0020", 1, ui::kChecked, true, "32", false},
 };
 
 class CheckRuleTest : public ModelTest, public testing::WithParamInterface<CheckCase> {};
@@ -87,17 +80,18 @@ TEST_P(CheckRuleTest, RequestedState)
 {
     const CheckCase& c = GetParam();
     load(c.order, c.layoutMode);
-    model->m_bReady = c.ready;
+    std::optional<QuickLinkModel::RulesPause> pause;
+    if (!c.ready)
+        pause.emplace(*model);
     EXPECT_EQ(request(c.row, c.requested), c.allowed);
     EXPECT_EQ(states(), c.after);
     EXPECT_EQ(messages, c.message ? QList<int>{7} : QList<int>{});
     if (c.ready) {
-        EXPECT_EQ(model->m_nChecked, states().size() - states().count(u'1')) << "counter follows the rows";
+        EXPECT_EQ(model->CheckedCount(), states().size() - states().count(u'1')) << "counter follows the rows";
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, CheckRuleTest, testing::ValuesIn(kCheckCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rules, CheckRuleTest, testing::ValuesIn(kCheckCases), [](const auto& info) { return std::string(info.param.name); });
 
 // "ed" per row, upper case where enabled: the load rule for row 0, then the change rule for
 // rows 0-2. Row 0 is the user's, row 1 built-in, row 2 an unchecked user item.
@@ -105,8 +99,7 @@ TEST_F(ModelTest, EditAndDeleteButtons)
 {
     const auto buttons = [this] {
         QStringList all;
-        for (const QuickLinkModel::Buttons b : {model->LoadButtons(0), model->ItemChangedButtons(0),
-                                                model->ItemChangedButtons(1), model->ItemChangedButtons(2)})
+        for (const QuickLinkModel::Buttons b : {model->LoadButtons(0), model->ItemChangedButtons(0), model->ItemChangedButtons(1), model->ItemChangedButtons(2)})
             all << QString(b.edit ? "E" : "e") + (b.remove ? "D" : "d");
         return all.join(' ');
     };
@@ -114,7 +107,7 @@ TEST_F(ModelTest, EditAndDeleteButtons)
     EXPECT_EQ(buttons(), "ed Ed ed ED") << "the only checked entry cannot go";
     ASSERT_TRUE(request(1, ui::kChecked));
     EXPECT_EQ(buttons(), "ED ED ed ED");
-    for (auto [elevated, managed, layout] : {std::tuple{true, false, 0u}, {false, true, 0u}, {false, false, 1u}}) {
+    for (auto [elevated, managed, layout] : {std::tuple{true, false, ql::kFirstLayout}, {false, true, ql::kFirstLayout}, {false, false, ql::kSecondLayoutReadOnly}}) {
         env.setRights(true, elevated);
         settings::SetManagedMode(managed);
         SetLayoutMode(layout);
@@ -122,19 +115,9 @@ TEST_F(ModelTest, EditAndDeleteButtons)
     }
 }
 
-TEST_F(ModelTest, MovesKeepStateAndOrderId)
-{
-    load("0001 0002 9999 0003");
-    EXPECT_FALSE(model->MoveRow(0, -1));
-    EXPECT_FALSE(model->MoveRow(2, 3));
-    EXPECT_TRUE(model->MoveRow(2, 1));
-    EXPECT_TRUE(model->MoveRow(0, 1));
-    EXPECT_EQ(Describe(model->Entries()), "0003:I3:1 0001:I1:2 0002:I2:2");
-}
-
-// User items 0001-0003 under ids 0004-0006, U1 and U2 checked: deleting U2 renumbers U3 and
-// leaves U1 the last checked entry; New takes the freed numbers at the end.
-TEST_F(ModelTest, DeleteRenumbersAndNewContinues)
+// User items 0001-0003 under ids 0004-0006, U1 and U2 checked: a move keeps state and order id;
+// deleting U2 renumbers U3 and leaves U1 the last checked entry; New takes the freed numbers.
+TEST_F(ModelTest, MoveDeleteAndNew)
 {
     PutClient("0004 0005 9999 0001 0006");
     for (int n = 1; n <= 3; ++n) {
@@ -142,15 +125,15 @@ TEST_F(ModelTest, DeleteRenumbersAndNewContinues)
         PutString(HKEY_CURRENT_USER, kOrder, ql::FourDigits(n + 3), QStringLiteral("UserDefined\\000%1").arg(n));
     }
     make(3);
+    EXPECT_FALSE(model->MoveRow(3, 4));
+    EXPECT_TRUE(model->MoveRow(3, 2));
+    EXPECT_TRUE(model->MoveRow(2, 3));
     ASSERT_TRUE(model->DeleteItem(1));
     EXPECT_EQ(Describe(model->Entries()), "0004:U1:2 0001:I1:1 0005:U3:1");
-    EXPECT_EQ(model->Item(2).KeyPath, kClient + "\\UserDefined\\0002");
-    EXPECT_EQ(model->Item(2).KeyName, "UserDefined\\0002");
+    EXPECT_EQ(model->Item(2).KeyPath, kUserDefined + "\\0002");
     ASSERT_FALSE(model->DeleteItem(0)) << "the last checked entry";
-
     const ClientItem item = added();
-    EXPECT_EQ(item.KeyName, "UserDefined\\0003");
-    EXPECT_EQ(item.OrderId, "0006");
+    EXPECT_EQ(item.KeyName + item.OrderId, "UserDefined\\00030006");
     EXPECT_EQ(item.ExecInterfaceType, 4u);
     EXPECT_EQ(model->State(3), ui::kChecked);
 }
@@ -159,25 +142,21 @@ TEST_F(ModelTest, DeleteRenumbersAndNewContinues)
 // where another entry would not fit the order list, its ids or the user numbers.
 TEST_F(ModelTest, NewUntilTheOrderListIsFull)
 {
-    load(kSevenChecked, 2);
+    load(kSevenChecked, ql::kSecondLayout);
     const ClientItem first = added();
     EXPECT_EQ(model->State(8), ui::kUnchecked);
-    EXPECT_EQ(model->m_nChecked, 7);
-    EXPECT_EQ(first.OrderId, "0010");
-    EXPECT_EQ(first.KeyPath, kClient2 + "\\UserDefined\\0003");
+    EXPECT_EQ(first.KeyPath + first.OrderId, kClient2 + "\\UserDefined\\00030010");
     for (int n = 0; n < 100 && model->CanAddItem(); ++n)
         added();
     ASSERT_FALSE(ql::SaveItemList(model->Entries()).Failed());
     model->PopulateItemList();
     ASSERT_EQ(model->rowCount(), ql::kMaxOrderedItems) << "a full list reads back whole";
-    EXPECT_EQ(model->Item(ql::kMaxOrderedItems - 1).KeyName, "UserDefined\\0044");
     ASSERT_TRUE(model->DeleteItem(ql::kMaxOrderedItems - 1));
     EXPECT_TRUE(model->CanAddItem());
-
     PutString(HKEY_CURRENT_USER, kOrder, "9998", "I1");
     load("9998");
     EXPECT_FALSE(model->CanAddItem()) << "the next id would be the marker";
-    load("0001", 0, 9999);
+    load("0001", ql::kFirstLayout, 9999);
     EXPECT_FALSE(model->CanAddItem()) << "user numbers have four digits";
 }
 

@@ -4,11 +4,14 @@
 #include "pagekit/Controls.h"
 #include "pagekit/IconButton.h"
 #include "quicklinks/AddItem.h"
+#include "quicklinks/OrderList.h"
 #include "quicklinks/QuickLinksPage.h"
 #include "settings/ResourceIds.h"
+#include "settings/StringTable.h"
 #include "shell/CustomizerApp.h"
 #include "shell/QsCustSheet.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -17,6 +20,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -26,6 +30,8 @@ using namespace fixture;
 namespace {
 
 using namespace res::quicklinks;
+using res::additem::IDC_FILEURL;
+using res::additem::IDC_NAME;
 
 QWidget* Control(QWidget* page, int id)
 {
@@ -45,8 +51,17 @@ void Key(QWidget* widget, Qt::Key key)
 // "ed" for Edit and Delete, upper case where enabled.
 QString EditDelete(QWidget* page)
 {
-    return QString(Control(page, IDC_EDIT)->isEnabled() ? "E" : "e")
-        + (Control(page, IDC_DELETE)->isEnabled() ? "D" : "d");
+    return QString(Control(page, IDC_EDIT)->isEnabled() ? "E" : "e") + (Control(page, IDC_DELETE)->isEnabled() ? "D" : "d");
+}
+
+// An editor answer that types a name and a command and closes with OK.
+int TypeAndOk(QDialog& dialog, const QString& name, const QString& command)
+{
+    auto& editor = static_cast<CAddItem&>(dialog);
+    static_cast<QLineEdit*>(ui::FindControl(&editor, IDC_NAME))->setText(name);
+    static_cast<QLineEdit*>(ui::FindControl(&editor, IDC_FILEURL))->setText(command);
+    editor.OnOK();
+    return editor.result();
 }
 
 // The page as after its first tick.
@@ -71,12 +86,8 @@ TEST(QuickLinksSheet, EditAndSaveThroughTheSheet)
             messages << box->text();
             return QMessageBox::Ok;
         }
-        if (auto* editor = qobject_cast<CAddItem*>(&dialog)) {
-            static_cast<QLineEdit*>(ui::FindControl(editor, 1009))->setText("Terminal");
-            static_cast<QLineEdit*>(ui::FindControl(editor, 1015))->setText("\"/usr/bin/xterm\" -e top");
-            editor->OnOK();
-            return editor->result();
-        }
+        if (qobject_cast<CAddItem*>(&dialog))
+            return TypeAndOk(dialog, "Terminal", "\"/usr/bin/xterm\" -e top");
         dialog.show();
         auto& page = *static_cast<CQuickLinks*>(static_cast<CQsCustSheet&>(dialog).GetPage(0));
         EXPECT_TRUE(WaitFor([&page] { return page.IsLoaded(); }));
@@ -103,18 +114,13 @@ TEST(QuickLinksSheet, EditAndSaveThroughTheSheet)
     app.InitInstance();
     EXPECT_EQ(messages, QStringList({"A maximum of 7 Quick Links can be selected. Uncheck one of the "
                                      "current selections and then retry your choice."}));
-
     QFile expected(QStringLiteral(QSCUST_TEST_DATA "/quicklinks/after_ok.reg"));
     ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
-    const QString actual = Export(kData) + Export(kClient + "\\UserDefined");
-    EXPECT_EQ(actual.toStdString(), expected.readAll().toStdString());
+    EXPECT_EQ((Export(kData) + Export(kUserDefined)).toStdString(), expected.readAll().toStdString());
 }
 
 // The parts of the user's store that OK may write.
-QStringList Exports()
-{
-    return {Export(kClient), Export(kClient2), Export(kData), Export(kData + ".2")};
-}
+QStringList Exports() { return {Export(kClient), Export(kClient2), Export(kData), Export(kData + ".2")}; }
 
 // The names of the parts that differ from before, blank-separated.
 QString Changed(const QStringList& before)
@@ -135,8 +141,10 @@ const char* const kList = "0020 9999 0001 0002";
 struct StateCase {
     const char* name;
     std::function<void(GuiEnvironment&)> setUp;
-    bool listEnabled, hideEnabled, hideChecked, adminEnabled, adminChecked;
+    bool listEnabled, newEnabled, hideEnabled, hideChecked, adminEnabled, adminChecked;
     const char* written;
+    // The line under the list; empty when it is hidden.
+    res::StringId status;
 };
 
 void PrintTo(const StateCase& c, std::ostream* os) { *os << c.name; }
@@ -149,33 +157,36 @@ void SecondLayout(DWORD mode)
 
 void AdminBoxChecked(const QString& dataKey) { PutDword(HKEY_LOCAL_MACHINE, dataKey, "AllowOnlyAdmin", 1); }
 
+const res::StringId kNoStatus = res::StringId(0);
 const StateCase kStateCases[] = {
-    {"administrator", [](GuiEnvironment&) {}, true, true, false, true, false, "Client Data"},
+    {"administrator", [](GuiEnvironment&) {}, true, true, true, false, true, false, "Client Data", kNoStatus},
     {"resource_center_hidden_allows_15", [](GuiEnvironment&) {
          PutDword(HKEY_CURRENT_USER, settings::UserDataKey(settings::Area::ResourceCenter), "HideGroup", 1);
-     }, true, true, false, true, false, "Client Data"},
-    {"layout_1_is_read_only", [](GuiEnvironment&) { SecondLayout(1); AdminBoxChecked(kData + ".2"); },
-     false, false, false, false, false, ""},
-    {"layout_2_writes", [](GuiEnvironment&) { SecondLayout(2); }, true, false, false, true, false,
-     "Client.2 Data.2"},
-    {"layout_3_is_editable_and_writes_nothing", [](GuiEnvironment&) { SecondLayout(3); },
-     true, false, false, true, false, ""},
-    {"elevated", [](GuiEnvironment& env) { env.setRights(true, true); }, false, false, false, true, false,
-     "Client Data"},
+     }, true, true, true, false, true, false, "Client Data", kNoStatus},
+    {"layout_1_is_read_only", [](GuiEnvironment&) { SecondLayout(ql::kSecondLayoutReadOnly); AdminBoxChecked(kData + ".2"); },
+     false, false, false, false, false, false, "", res::IDS_QUICKLINKS_LAYOUT_READ_ONLY},
+    {"layout_2_writes", [](GuiEnvironment&) { SecondLayout(ql::kSecondLayout); }, true, true, false, false, true, false, "Client.2 Data.2", kNoStatus},
+    {"layout_3_is_editable_and_writes_nothing", [](GuiEnvironment&) { SecondLayout(3); }, true, true, false, false, true, false, "", kNoStatus},
+    {"elevated", [](GuiEnvironment& env) { env.setRights(true, true); }, false, false, false, false, true, false, "Client Data",
+     res::IDS_QUICKLINKS_ELEVATED},
     {"managed", [](GuiEnvironment&) {
          settings::SetManagedMode(true);
          PutClient(kList, kPolicyOrder, HKEY_LOCAL_MACHINE);
-     }, false, false, false, false, false, "Client"},
+     }, false, false, false, false, false, false, "Client", res::IDS_QUICKLINKS_ADMIN_LOCK},
     {"user_with_the_admin_box", [](GuiEnvironment& env) { env.setRights(false, false); AdminBoxChecked(kData); },
-     false, false, false, true, true, "Client Data"},
+     false, false, false, false, true, true, "Client Data", res::IDS_QUICKLINKS_ADMIN_LOCK},
     {"hide_policy_1", [](GuiEnvironment&) { PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "HideQLinks", 1); },
-     true, false, true, true, false, "Client Data"},
-    {"order_list_without_text_is_kept", [](GuiEnvironment&) {
-         PutValue(HKEY_CURRENT_USER, kOrder, QString(), REG_SZ, QByteArray());
-     }, false, true, false, true, false, "Data"},
+     true, true, false, true, true, false, "Client Data", kNoStatus},
+    {"order_list_without_text_is_kept", [](GuiEnvironment&) { PutValue(HKEY_CURRENT_USER, kOrder, QString(), REG_SZ, QByteArray()); },
+     false, false, true, false, true, false, "Data", res::IDS_QUICKLINKS_UNREADABLE},
     {"order_list_with_more_ids_than_a_save_holds_is_kept", [](GuiEnvironment&) {
-         PutString(HKEY_CURRENT_USER, kOrder, QString(), QString("0001 ").repeated(52).chopped(1));
-     }, false, true, false, true, false, "Data"},
+         PutString(HKEY_CURRENT_USER, kOrder, QString(), QString("0001 ").repeated(ql::kMaxOrderedItems + 1).chopped(1));
+     }, false, false, true, false, true, false, "Data", res::IDS_QUICKLINKS_TOO_LONG},
+    {"no_order_key_is_never_made", [](GuiEnvironment&) {
+         ASSERT_EQ(RegDeleteTree(HKEY_CURRENT_USER, kOrder), ERROR_SUCCESS);
+     }, true, false, true, false, true, false, "Data", res::IDS_QUICKLINKS_NO_ORDER_KEY},
+    {"new_at_the_limit", [](GuiEnvironment&) { PutString(HKEY_CURRENT_USER, kOrder, "9998", "I1"); PutString(HKEY_CURRENT_USER, kOrder, QString(), "0020 9999 9998"); },
+     true, false, true, false, true, false, "Client Data", res::IDS_QUICKLINKS_FULL},
 };
 
 class PageStateTest : public testing::TestWithParam<StateCase> {};
@@ -188,66 +199,94 @@ TEST_P(PageStateTest, ControlsAndWhatOkWrites)
     c.setUp(env);
     const QStringList before = Exports();
     LoadedPage page;
-
-    for (int id : {IDC_OUTPUTLIST, IDC_ARROWUP, IDC_ARROWDOWN, IDC_NEW, IDC_LIST_LABEL})
+    for (int id : {IDC_OUTPUTLIST, IDC_ARROWUP, IDC_ARROWDOWN, IDC_LIST_LABEL})
         EXPECT_EQ(Control(&page, id)->isEnabled(), c.listEnabled) << id;
+    EXPECT_EQ(Control(&page, IDC_NEW)->isEnabled(), c.newEnabled);
     for (auto [id, enabledIcon, disabledIcon] : {std::tuple{IDC_ARROWUP, 138u, 135u}, {IDC_ARROWDOWN, 137u, 136u}})
-        EXPECT_EQ(static_cast<CIconButton*>(Control(&page, id))->ShownIconId(),
-                  c.listEnabled ? enabledIcon : disabledIcon) << id;
+        EXPECT_EQ(static_cast<CIconButton*>(Control(&page, id))->ShownIconId(), c.listEnabled ? enabledIcon : disabledIcon) << id;
     EXPECT_EQ(EditDelete(&page), "ed");
-    EXPECT_TRUE(static_cast<QLabel*>(Control(&page, IDC_INTRO))->text().startsWith(
-        QString("Select up to %1 ").arg(ql::MaxQuickLinks())));
+    EXPECT_TRUE(static_cast<QLabel*>(Control(&page, IDC_INTRO))->text().startsWith(QString("Select up to %1 ").arg(ql::MaxQuickLinks())));
+    auto* status = static_cast<QLabel*>(Control(&page, IDC_LIST_STATUS));
+    EXPECT_EQ(status->isVisibleTo(&page) ? status->text() : QString(), c.status ? res::LoadResString(c.status) : QString());
     EXPECT_EQ(page.HideBox()->isEnabled(), c.hideEnabled);
     EXPECT_EQ(page.HideBox()->isChecked(), c.hideChecked);
     EXPECT_EQ(page.AdminOnlyBox()->isEnabled(), c.adminEnabled);
     EXPECT_EQ(page.AdminOnlyBox()->isChecked(), c.adminChecked);
-
     EXPECT_FALSE(page.OnOK().Failed());
     EXPECT_EQ(Changed(before), c.written);
 }
 
-INSTANTIATE_TEST_SUITE_P(Situations, PageStateTest, testing::ValuesIn(kStateCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Situations, PageStateTest, testing::ValuesIn(kStateCases), [](const auto& info) { return std::string(info.param.name); });
 
 // Before the first tick the list is empty: Edit and Delete find no row, and saving the empty
-// list would wipe the stored one.
-TEST(QuickLinksPage, BeforeTheLoadNothingIsTouched)
+// list would wipe the stored one. New on a loaded empty list leaves Edit and Delete as they were.
+TEST(QuickLinksPage, EmptyListsKeepTheirButtons)
 {
     GuiEnvironment env;
     PutClient(kList);
-    CQuickLinks page;
-    page.CreatePage();
-    ASSERT_FALSE(page.IsLoaded());
-    env.setModalHandler([](QDialog&) -> int { ADD_FAILURE() << "no editor without a row"; return 0; });
-    Click(&page, IDC_EDIT);
-    Click(&page, IDC_DELETE);
-    EXPECT_FALSE(page.OnOK().Failed());
-    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kOrder, QString()), kList);
+    {
+        CQuickLinks page;
+        page.CreatePage();
+        ASSERT_FALSE(page.IsLoaded());
+        env.setModalHandler([](QDialog&) -> int { ADD_FAILURE() << "no editor without a row"; return 0; });
+        Click(&page, IDC_EDIT);
+        Click(&page, IDC_DELETE);
+        EXPECT_FALSE(page.OnOK().Failed());
+        EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kOrder, QString()), kList);
+    }
+    PutString(HKEY_CURRENT_USER, kOrder, QString(), "9999");
+    LoadedPage page;
+    page.show();
+    env.setModalHandler([](QDialog& dialog) { return TypeAndOk(dialog, "Mine", "/bin/true"); });
+    for (bool enabled : {false, true}) {
+        Control(&page, IDC_EDIT)->setEnabled(enabled);
+        Control(&page, IDC_DELETE)->setEnabled(enabled);
+        Click(&page, IDC_NEW);
+        EXPECT_EQ(EditDelete(&page), enabled ? "ED" : "ed");
+    }
+    EXPECT_EQ(page.Model().rowCount(), 2);
 }
 
-// Selecting a user item of two checked ones offers Edit and Delete. Edit replaces the row's name
-// and marks the command as the editor's; Cancel changes nothing.
-TEST(QuickLinksPage, EditThroughTheEditor)
+// As a screen reader finds the list: one item per row with its check as a state, a fixed check
+// told apart, a toggle action under the page's rules, and names in the user's language.
+TEST(QuickLinksPage, ScreenReaderReadsAndTogglesTheChecks)
 {
     GuiEnvironment env;
-    PutClient("0001 0020");
+    SetLayoutMode(ql::kSecondLayout);
+    PutClient("0001 0002 0003 0004 0006 0007 0020 9999 0021", kOrder2);
+    QStringList messages;
+    env.setModalHandler([&messages](QDialog& dialog) { messages << static_cast<QMessageBox&>(dialog).text(); return int(QMessageBox::Ok); });
     LoadedPage page;
-    page.List()->SetSelectionMark(1);
-    EXPECT_EQ(EditDelete(&page), "ED");
-    for (int answer : {QDialog::Rejected, QDialog::Accepted}) {
-        env.setModalHandler([answer](QDialog& dialog) -> int {
-            auto& editor = static_cast<CAddItem&>(dialog);
-            EXPECT_EQ(static_cast<QLineEdit*>(ui::FindControl(&editor, 1009))->text(), "U1");
-            static_cast<QLineEdit*>(ui::FindControl(&editor, 1009))->setText("Renamed");
-            if (answer == QDialog::Accepted)
-                editor.OnOK();
-            return answer;
-        });
-        Click(&page, IDC_EDIT);
-    }
-    EXPECT_EQ(page.List()->model()->index(1, 1).data().toString(), "Renamed");
-    EXPECT_EQ(page.Model().Item(1).ExecInterfaceType, 4u);
-    EXPECT_EQ(page.Model().Item(1).KeyName, "UserDefined\\0001");
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(page.List());
+    ASSERT_EQ(list->childCount(), 8);
+    const auto read = [list](int row) {
+        QAccessibleInterface* item = list->child(row);
+        const QAccessible::State s = item->state();
+        return QString("%1 %2%3%4 %5").arg(item->text(QAccessible::Name)).arg(s.checkable).arg(s.checked).arg(s.readOnly)
+            .arg(item->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    };
+    EXPECT_EQ(read(0), "I1-2 111 0");
+    EXPECT_EQ(list->child(0)->text(QAccessible::Description), res::LoadResString(res::IDS_QUICKLINK_FIXED));
+    EXPECT_EQ(read(6), "U1-2 110 1");
+    EXPECT_EQ(read(7), "U2-2 100 1");
+    EXPECT_EQ(list->indexOfChild(list->child(7)), 7);
+    list->child(7)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(read(7), "U2-2 100 1") << "an eighth check";
+    EXPECT_EQ(messages.size(), 1);
+    list->child(6)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    list->child(7)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(read(6) + ", " + read(7), "U1-2 100 1, U2-2 110 1");
+
+    // Every accessible name comes from the language library once one is loaded.
+    struct KeyLibrary : QTranslator {
+        bool isEmpty() const override { return false; }
+        QString translate(const char* context, const char* key, const char*, int) const override { return QString("%1/%2").arg(context, key); }
+    } library;
+    res::SetLanguageLibrary(&library);
+    CQuickLinks translated;
+    translated.CreatePage();
+    res::SetLanguageLibrary(nullptr);
+    EXPECT_EQ(Control(&translated, IDC_ARROWUP)->accessibleName() + " " + Control(&translated, IDC_ARROWDOWN)->accessibleName(), "strings/190 strings/191");
 }
 
 } // namespace

@@ -4,22 +4,13 @@
 
 #include "quicklinks/ClientItemStore.h"
 
-#include <QString>
-
 namespace savelists {
 
 inline ql::ListEntry Entry(const QString& keyName, const QString& orderId, const QString& name, ui::StateImage state)
 {
-    ql::ListEntry entry;
-    entry.item.KeyName = keyName;
-    entry.item.KeyPath = QStringLiteral("Software\\Orvane\\TALVEN\\Client\\") + keyName;
-    entry.item.OrderId = orderId;
-    entry.item.MenuString = name;
-    entry.item.ExecInterface = QStringLiteral("/usr/bin/") + name.toLower();
-    entry.item.ExecInterfaceType = 4;
-    entry.item.Category = keyName.startsWith(QStringLiteral("UserDefined")) ? 9 : 2;
-    entry.state = state;
-    return entry;
+    const bool user = keyName.startsWith(QStringLiteral("UserDefined"));
+    return {{name, QStringLiteral("/usr/bin/") + name.toLower(), QStringLiteral("Software\\Orvane\\TALVEN\\Client\\") + keyName,
+             keyName, orderId, user ? 9u : 2u, 4}, state};
 }
 
 // index 0 or 1.
