@@ -63,10 +63,12 @@ public:
     }
 };
 
-// A row as a screen reader sees it: a list item named by its texts, checkable when the list
-// shows check boxes, checked as its state image is drawn, read-only when the check is fixed. Its
-// toggle action asks the model, as Space does. Qt's own item view interface would tell a check
-// only from Qt::CheckStateRole, and its cells' toggle action changes the selection.
+// A row as a screen reader sees it: a check box while the list shows check boxes (the desktop's
+// accessibility bridge passes on "checked" but not "checkable", so only the role makes a reader
+// say "not checked"), else a list item. Named by its texts, checked as its state image is drawn,
+// read-only when the check is fixed. Its toggle action asks the model, as Space does. Qt's own
+// item view interface would tell a check only from Qt::CheckStateRole, and its cells' toggle
+// action changes the selection.
 class CheckRowAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
     CheckRowAccessible(CCheckListCtrl* list, int row) : m_list(list), m_row(row) {}
@@ -81,7 +83,10 @@ public:
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QAccessibleInterface* focusChild() const override { return nullptr; }
     void setText(QAccessible::Text, const QString&) override {}
-    QAccessible::Role role() const override { return QAccessible::ListItem; }
+    QAccessible::Role role() const override
+    {
+        return m_list && m_list->CheckBoxesEnabled() ? QAccessible::CheckBox : QAccessible::ListItem;
+    }
     int row() const { return m_row; }
 
     QString text(QAccessible::Text t) const override
