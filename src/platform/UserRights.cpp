@@ -12,6 +12,7 @@ namespace platform {
 namespace {
 
 RightsOverride g_override;
+std::optional<uid_t> g_effectiveUid;
 
 // Token elevation types of Windows: 1 default (no second token), 2 full (the elevated one).
 constexpr int kElevationTypeDefault = 1;
@@ -29,17 +30,19 @@ uid_t InvokingUid()
     return 0;
 }
 
+uid_t EffectiveUid() { return g_effectiveUid.value_or(::geteuid()); }
+
 } // namespace
 
 uid_t SessionUid()
 {
-    const uid_t invoking = ::geteuid() == 0 ? InvokingUid() : 0;
-    return invoking != 0 ? invoking : ::geteuid();
+    const uid_t invoking = EffectiveUid() == 0 ? InvokingUid() : 0;
+    return invoking != 0 ? invoking : EffectiveUid();
 }
 
 bool IsUserAnAdmin()
 {
-    return g_override.administrator.value_or(::geteuid() == 0);
+    return g_override.administrator.value_or(EffectiveUid() == 0);
 }
 
 bool IsElevated()
@@ -50,7 +53,7 @@ bool IsElevated()
         TRACE("IsElevated: This system does not support TOKEN_ELEVATION_TYPE and/or TOKEN_ELEVATION.");
         return false;
     }
-    const int elevation = ::geteuid() == 0 ? 1 : 0;
+    const int elevation = EffectiveUid() == 0 ? 1 : 0;
     const int elevationType = elevation && InvokingUid() != 0 ? kElevationTypeFull : kElevationTypeDefault;
     TRACE("IsElevated: elevationType %i elevation %i", elevationType, elevation);
     return elevationType == kElevationTypeFull && elevation == 1;
@@ -60,5 +63,7 @@ void OverrideUserRights(const RightsOverride& rights)
 {
     g_override = rights;
 }
+
+void OverrideEffectiveUid(std::optional<uid_t> uid) { g_effectiveUid = uid; }
 
 } // namespace platform

@@ -21,5 +21,8 @@ struct RightsOverride {
 };
 // Replaces the answers for this process; an empty field reads the process's own rights again.
 void OverrideUserRights(const RightsOverride& rights);
+// Derives the answers and the session's user from this effective uid instead of the process's own;
+// none reads the process's own again.
+void OverrideEffectiveUid(std::optional<uid_t> uid);
 
 } // namespace platform

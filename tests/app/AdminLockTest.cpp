@@ -35,20 +35,6 @@ struct Situation {
 
 void PrintTo(const Situation& s, std::ostream* os) { *os << s.name; }
 
-// The situations of the administrator lock, without page-specific conditions.
-const Situation kSituations[] = {
-    {"administrator", true, false, false, 10, false, false, true},
-    {"administrator_box_checked", true, false, false, 10, true, false, true},
-    {"xp_administrator", true, false, false, 5, true, false, true},
-    {"xp_user_unchecked", false, false, false, 5, false, false, false},
-    {"xp_user_checked", false, false, false, 5, true, true, false},
-    {"vista_user_unchecked", false, false, false, 6, false, false, true},
-    {"vista_user_checked", false, false, false, 10, true, true, true},
-    {"elevated", true, true, false, 10, false, true, true},
-    {"managed_administrator", true, false, true, 10, false, true, false},
-    {"managed_user_checked", false, false, true, 10, true, true, false},
-};
-
 // A page with one content control, to see the base's lock and save without a real page's rules.
 class TestPage : public CAreaPage {
 public:
@@ -64,60 +50,48 @@ protected:
     void FreeRecords() override { freed = true; }
 };
 
-class AdminLockTest : public testing::TestWithParam<Situation> {
-protected:
-    void SetUp() override
-    {
-        const Situation& s = GetParam();
-        env.setRights(s.administrator, s.elevated, s.windowsMajor);
-        settings::SetManagedMode(s.managed);
-        if (s.boxChecked)
-            PutDword(HKEY_LOCAL_MACHINE, settings::DataKey(settings::Area::QuickLinks), "AllowOnlyAdmin", 1);
-        page.CreatePage();
-    }
+class AdminLockTest : public testing::TestWithParam<Situation> {};
 
+// The page applies the lock; OK writes HideGroup outside managed mode, AllowOnlyAdmin for
+// administrators only (under the policy key in managed mode), content only when neither managed
+// nor elevated.
+TEST_P(AdminLockTest, PageLocksAndSavesWhatTheRightsAllow)
+{
+    const Situation& s = GetParam();
     GuiEnvironment env;
+    env.setRights(s.administrator, s.elevated, s.windowsMajor);
+    settings::SetManagedMode(s.managed);
+    const QString key = settings::DataKey(settings::Area::QuickLinks);
+    if (s.boxChecked)
+        PutDword(HKEY_LOCAL_MACHINE, key, "AllowOnlyAdmin", 1);
     TestPage page;
-};
-
-TEST_P(AdminLockTest, DecisionMatchesTheTable)
-{
-    const Situation& s = GetParam();
-    app::LockInputs in{s.administrator, s.elevated, s.managed, s.windowsMajor, s.boxChecked};
-    const app::LockDecision decision = app::DecideLock(in);
-    EXPECT_EQ(decision.contentLocked, s.contentLocked);
-    EXPECT_EQ(decision.adminBoxEnabled, s.boxEnabled);
-}
-
-TEST_P(AdminLockTest, PageAppliesTheLock)
-{
-    const Situation& s = GetParam();
+    page.CreatePage();
     EXPECT_EQ(page.IsLocked(), s.contentLocked);
     EXPECT_EQ(page.content->isEnabled(), !s.contentLocked);
     EXPECT_EQ(page.HideBox()->isEnabled(), !s.contentLocked);
     EXPECT_EQ(page.AdminOnlyBox()->isEnabled(), s.boxEnabled);
     EXPECT_EQ(page.AdminOnlyBox()->isChecked(), s.boxChecked);
-}
 
-// OK: HideGroup outside managed mode, AllowOnlyAdmin for administrators only (under the policy
-// key in managed mode), content only when neither managed nor elevated.
-TEST_P(AdminLockTest, OkWritesWhatTheRightsAllow)
-{
-    const Situation& s = GetParam();
     EXPECT_FALSE(page.OnOK().Failed());
-    const QString key = settings::DataKey(settings::Area::QuickLinks);
     EXPECT_EQ(page.saved, !s.managed && !s.elevated);
     EXPECT_TRUE(page.freed);
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, "HideGroup").has_value(), !s.managed);
     const auto allowOnlyAdmin = ReadDword(HKEY_LOCAL_MACHINE, key, "AllowOnlyAdmin");
-    if (s.administrator)
-        EXPECT_EQ(allowOnlyAdmin, DWORD(s.boxChecked));
-    else
-        EXPECT_EQ(allowOnlyAdmin.has_value(), s.boxChecked);
+    EXPECT_EQ(allowOnlyAdmin, s.administrator || s.boxChecked ? std::optional<DWORD>(s.boxChecked) : std::nullopt);
 }
 
-INSTANTIATE_TEST_SUITE_P(Situations, AdminLockTest, testing::ValuesIn(kSituations),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Situations, AdminLockTest, testing::ValuesIn(std::vector<Situation>{
+    {"administrator", true, false, false, 10, false, false, true},
+    {"administrator_box_checked", true, false, false, 10, true, false, true},
+    {"xp_administrator", true, false, false, 5, true, false, true},
+    {"xp_user_unchecked", false, false, false, 5, false, false, false},
+    {"xp_user_checked", false, false, false, 5, true, true, false},
+    {"vista_user_unchecked", false, false, false, 6, false, false, true},
+    {"vista_user_checked", false, false, false, 10, true, true, true},
+    {"elevated", true, true, false, 10, false, true, true},
+    {"managed_administrator", true, false, true, 10, false, true, false},
+    {"managed_user_checked", false, false, true, 10, true, true, false},
+}), [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AdminLockRules, PageConditions)
 {
@@ -129,171 +103,98 @@ TEST(AdminLockRules, PageConditions)
     EXPECT_FALSE(app::DecideLock(in).adminBoxEnabled);
 }
 
-class ElevationTest : public testing::Test {
-protected:
-    void open(bool administrator, int windowsMajor = 10)
-    {
-        env.setRights(administrator, false, windowsMajor);
+// A user's click asks first: Cancel leaves everything, Continue starts the broker and asks the
+// utility to close. An administrator's click just marks the change.
+TEST(ElevationTest, UsersConfirmAndAdministratorsJustClick)
+{
+    enum Answer { NotAsked, Cancel, Continue };
+    const struct { bool administrator; Answer answer; bool checked; QStringList calls; } cases[] = {
+        {false, Cancel, false, {}},
+        {false, Continue, false,
+         {"StartProgram /opt/talven/QsBroker in /opt/talven", "PostToWindow VelkorQuaystarCustomizerWndClass 0x0010"}},
+        {true, NotAsked, true, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        GuiEnvironment env;
+        env.setRights(c.administrator, false);
         PutString(HKEY_LOCAL_MACHINE, settings::kInstallPathKey, QString(), "/opt/talven");
+        TestPage page;
         page.CreatePage();
-    }
-
-    GuiEnvironment env;
-    TestPage page;
-};
-
-TEST_F(ElevationTest, StandardUserCancelLeavesEverything)
-{
-    open(false);
-    bool asked = false;
-    env.setModalHandler([&](QDialog& dialog) {
-        auto* confirm = dynamic_cast<CConfirmElev*>(&dialog);
-        asked = confirm != nullptr;
-        EXPECT_TRUE(confirm && !confirm->ContinueButton()->icon().pixmap(16, 16).isNull()) << "shield on Continue";
-        EXPECT_EQ(confirm->ContinueButton()->text(), "C&ontinue...");
-        return int(QDialog::Rejected);
-    });
-    page.AdminOnlyBox()->click();
-    EXPECT_TRUE(asked);
-    EXPECT_FALSE(page.AdminOnlyBox()->isChecked());
-    EXPECT_FALSE(page.IsModified());
-    EXPECT_EQ(env.services.calls, QStringList());
-}
-
-TEST_F(ElevationTest, ContinueStartsTheBrokerAndClosesTheUtility)
-{
-    open(false);
-    env.setModalHandler(ShowAndRun([](QDialog& dialog) {
-        static_cast<CConfirmElev&>(dialog).ContinueButton()->click();
-    }));
-    page.AdminOnlyBox()->click();
-    EXPECT_FALSE(page.AdminOnlyBox()->isChecked());
-    EXPECT_EQ(env.services.calls,
-              QStringList({"StartProgram /opt/talven/QsBroker in /opt/talven",
-                           "PostToWindow VelkorQuaystarCustomizerWndClass 0x0010"}));
-}
-
-TEST_F(ElevationTest, AdministratorClickJustMarksTheChange)
-{
-    open(true);
-    env.setModalHandler([](QDialog&) -> int { ADD_FAILURE() << "no question for administrators"; return 0; });
-    page.AdminOnlyBox()->click();
-    EXPECT_TRUE(page.AdminOnlyBox()->isChecked());
-    EXPECT_TRUE(page.IsModified());
-}
-
-// Without our own window to take the close request, Continue closes the sheet itself, as the
-// request would: cancelled, nothing saved, the client not told.
-TEST(ElevationFallback, ContinueClosesTheSheetWhenTheRequestCannotBePosted)
-{
-    GuiEnvironment env;
-    env.setRights(false, false);
-    bool closed = false;
-    env.setModalHandler([&](QDialog& dialog) -> int {
-        if (auto* confirm = qobject_cast<CConfirmElev*>(&dialog)) {
-            confirm->OnBnClickedContinue();
-            return confirm->result();
-        }
-        auto& sheet = static_cast<CQsCustSheet&>(dialog);
-        sheet.show();
-        auto* page = static_cast<CAreaPage*>(sheet.GetPage(0));
-        page->HideBox()->click();
-        app::SetSettingsWritten(1);
-        page->AdminOnlyBox()->click();
-        closed = WaitFor([&sheet] { return !sheet.isVisible(); }, 2000);
-        if (!closed)
-            sheet.reject();
-        return sheet.result();
-    });
-    CCustomizerApp app;
-    app.InitInstance();
-    EXPECT_TRUE(closed);
-    EXPECT_EQ(app.LastSheetResult(), 2);
-    EXPECT_EQ(app::SettingsWritten(), 0);
-    EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, settings::UserDataKey(settings::Area::QuickLinks), "HideGroup"));
-    EXPECT_FALSE(env.services.calls.contains("SignalClientUpdate"));
-}
-
-TEST(BrokerPath, MissingFolderGivesTheBareName)
-{
-    EXPECT_EQ(BrokerPath(QString()), "/QsBroker");
-}
-
-} // namespace
-
-namespace {
-
-struct PolicyCase {
-    const char* name;
-    int page; // 0 Quick Links, 1 Resource Center, 2 Message Center
-    std::optional<DWORD> policy;
-    bool storedHidden;
-    bool hideChecked, hideEnabled;
-};
-
-void PrintTo(const PolicyCase& c, std::ostream* os) { *os << c.name; }
-
-std::unique_ptr<CAreaPage> MakePage(int page)
-{
-    switch (page) {
-    case 0: return std::make_unique<CQuickLinks>();
-    case 1: return std::make_unique<CToolKit>();
-    default: return std::make_unique<CMessageCenter>();
+        bool asked = false;
+        env.setModalHandler([&](QDialog& dialog) {
+            auto& confirm = dynamic_cast<CConfirmElev&>(dialog);
+            EXPECT_FALSE(confirm.ContinueButton()->icon().pixmap(16, 16).isNull()) << "shield on Continue";
+            asked = true;
+            if (c.answer == Continue)
+                confirm.ContinueButton()->click();
+            return confirm.result();
+        });
+        page.AdminOnlyBox()->click();
+        EXPECT_EQ(asked, c.answer != NotAsked);
+        EXPECT_EQ(page.AdminOnlyBox()->isChecked(), c.checked);
+        EXPECT_EQ(page.IsModified(), c.checked);
+        EXPECT_EQ(env.services.calls, c.calls);
     }
 }
 
-const char* const kHidePolicies[] = {"HideQLinks", "HideRCenter", "HideMCenter"};
-const settings::Area kHideAreas[] = {settings::Area::QuickLinks, settings::Area::ResourceCenter,
-                                     settings::Area::MessageCenter};
-
-class HidePolicyTest : public testing::TestWithParam<PolicyCase> {};
-
-// 0 disables the Hide box, 1 checks and disables it, anything else leaves the stored state.
-TEST_P(HidePolicyTest, HideBoxFollowsThePolicy)
+std::unique_ptr<CAreaPage> MakePage(settings::Area area)
 {
-    const PolicyCase& c = GetParam();
-    GuiEnvironment env;
-    if (c.policy)
-        PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, kHidePolicies[c.page], *c.policy);
-    PutDword(HKEY_CURRENT_USER, settings::UserDataKey(kHideAreas[c.page]), "HideGroup", c.storedHidden);
-    const auto page = MakePage(c.page);
-    page->CreatePage();
-    EXPECT_EQ(page->HideBox()->isChecked(), c.hideChecked);
-    EXPECT_EQ(page->HideBox()->isEnabled(), c.hideEnabled);
+    switch (area) {
+    case settings::Area::QuickLinks: return std::make_unique<CQuickLinks>();
+    case settings::Area::ResourceCenter: return std::make_unique<CToolKit>();
+    case settings::Area::MessageCenter: return std::make_unique<CMessageCenter>();
+    default: return std::make_unique<CBlink>();
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Policies, HidePolicyTest,
-    testing::Values(PolicyCase{"quicklinks_none", 0, {}, true, true, true},
-                    PolicyCase{"quicklinks_0", 0, 0, true, true, false},
-                    PolicyCase{"quicklinks_1", 0, 1, false, true, false},
-                    PolicyCase{"resourcecenter_2", 1, 2, false, false, true},
-                    PolicyCase{"resourcecenter_1", 1, 1, false, true, false},
-                    PolicyCase{"messagecenter_0", 2, 0, false, false, false},
-                    PolicyCase{"messagecenter_minus_1", 2, 0xFFFFFFFF, true, true, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+// A Hide policy of 0 disables the Hide box, 1 checks and disables it, anything else leaves the
+// stored state.
+TEST(PagePolicyTest, HideBoxFollowsThePolicy)
+{
+    using settings::Area;
+    const struct { Area area; const char* policy; std::optional<DWORD> value; bool stored, checked, enabled; } cases[] = {
+        {Area::QuickLinks, "HideQLinks", {}, true, true, true},
+        {Area::QuickLinks, "HideQLinks", 0, true, true, false},
+        {Area::QuickLinks, "HideQLinks", 1, false, true, false},
+        {Area::ResourceCenter, "HideRCenter", 2, false, false, true},
+        {Area::ResourceCenter, "HideRCenter", 1, false, true, false},
+        {Area::MessageCenter, "HideMCenter", 0, false, false, false},
+        {Area::MessageCenter, "HideMCenter", 0xFFFFFFFF, true, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.policy << " " << c.value.value_or(12345) << " " << c.stored);
+        GuiEnvironment env;
+        if (c.value)
+            PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, c.policy, *c.value);
+        PutDword(HKEY_CURRENT_USER, settings::UserDataKey(c.area), "HideGroup", c.stored);
+        const auto page = MakePage(c.area);
+        page->CreatePage();
+        EXPECT_EQ(page->HideBox()->isChecked(), c.checked);
+        EXPECT_EQ(page->HideBox()->isEnabled(), c.enabled);
+    }
+}
 
 // A locked page keeps its administrator-only box usable unless its own policy says otherwise.
-TEST(PagePolicyLock, ResourceCenterAndButtonLightBoxes)
+TEST(PagePolicyTest, ResourceCenterAndButtonLightBoxes)
 {
-    GuiEnvironment env;
-    env.setRights(false, false);
-    for (settings::Area area : {settings::Area::ResourceCenter, settings::Area::ButtonLight})
-        PutDword(HKEY_LOCAL_MACHINE, settings::UserDataKey(area), "AllowOnlyAdmin", 1);
-    CToolKit toolKit;
-    CBlink blink;
-    toolKit.CreatePage();
-    blink.CreatePage();
-    EXPECT_TRUE(toolKit.IsLocked() && toolKit.AdminOnlyBox()->isEnabled());
-    EXPECT_TRUE(blink.IsLocked() && blink.AdminOnlyBox()->isEnabled());
-
-    PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "HideRCenter", 0);
-    PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "DisableBlink", 1);
-    CToolKit lockedToolKit;
-    CBlink lockedBlink;
-    lockedToolKit.CreatePage();
-    lockedBlink.CreatePage();
-    EXPECT_FALSE(lockedToolKit.AdminOnlyBox()->isEnabled());
-    EXPECT_FALSE(lockedBlink.AdminOnlyBox()->isEnabled());
+    const struct { settings::Area area; const char* policy; DWORD value; } cases[] = {
+        {settings::Area::ResourceCenter, "HideRCenter", 0},
+        {settings::Area::ButtonLight, "DisableBlink", 1},
+    };
+    for (const auto& c : cases) {
+        GuiEnvironment env;
+        env.setRights(false, false);
+        PutDword(HKEY_LOCAL_MACHINE, settings::UserDataKey(c.area), "AllowOnlyAdmin", 1);
+        for (bool policy : {false, true}) {
+            if (policy)
+                PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, c.policy, c.value);
+            const auto page = MakePage(c.area);
+            page->CreatePage();
+            EXPECT_TRUE(page->IsLocked()) << c.policy;
+            EXPECT_EQ(page->AdminOnlyBox()->isEnabled(), !policy) << c.policy;
+        }
+    }
 }
 
 } // namespace

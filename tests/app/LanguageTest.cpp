@@ -11,56 +11,42 @@
 namespace {
 
 // The German library built beside the program.
-const QString kGermanLibrary = QStringLiteral(QSCUST_PROGRAM_DIR "/GR/QSCustR.dll");
-
-struct FolderCase {
-    const char* name;
-    platform::LANGID language;
-    QStringList foldersWithLibrary;
-    bool loaded;
-};
-
-void PrintTo(const FolderCase& c, std::ostream* os) { *os << c.name; }
-
-class LanguageFolderTest : public testing::TestWithParam<FolderCase> {};
-
-TEST_P(LanguageFolderTest, LoadsFromTheLanguageFolderThenUs)
+QByteArray German()
 {
-    const FolderCase& c = GetParam();
-    QTemporaryDir program;
-    for (const QString& folder : c.foldersWithLibrary) {
-        QDir(program.path()).mkdir(folder);
-        ASSERT_TRUE(QFile::copy(kGermanLibrary, program.filePath(folder + "/QSCustR.dll")));
-    }
-    // A damaged file in a folder the language does not choose must not matter.
-    QDir(program.path()).mkdir("XX");
-    QFile junk(program.filePath("XX/QSCustR.dll"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("not a translation");
-    junk.close();
-    EXPECT_EQ(app::LoadLanguageDll(c.language, program.path(), app::kLanguageLibraryName) != nullptr, c.loaded);
+    QFile file(QStringLiteral(QSCUST_PROGRAM_DIR "/GR/QSCustR.dll"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, LanguageFolderTest,
-    testing::Values(FolderCase{"taiwan_TC", 0x0404, {"TC"}, true},
-                    FolderCase{"hongkong_not_TC", 0x0C04, {"TC"}, false},
-                    FolderCase{"hongkong_US", 0x0C04, {"US"}, true},
-                    FolderCase{"portugal_not_BR", 0x0816, {"BR"}, false},
-                    FolderCase{"brazil_BR", 0x0416, {"BR"}, true},
-                    FolderCase{"german_falls_back_to_US", 0x0407, {"US"}, true},
-                    FolderCase{"english_US", 0x0409, {"US"}, true},
-                    FolderCase{"nothing_anywhere", 0x0407, {}, false}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(LanguageFolderTest, DamagedLibraryIsNotLoaded)
+void PutFile(const QTemporaryDir& program, const QString& folder, const QByteArray& bytes)
 {
-    QTemporaryDir program;
-    QDir(program.path()).mkdir("US");
-    QFile junk(program.filePath("US/QSCustR.dll"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write(QByteArray(300, '\xff'));
-    junk.close();
-    EXPECT_EQ(app::LoadLanguageDll(0x0409, program.path(), app::kLanguageLibraryName), nullptr);
+    QDir(program.path()).mkdir(folder);
+    QFile file(program.filePath(folder + "/QSCustR.dll"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.isEmpty() ? German() : bytes);
+}
+
+// The library comes from the language's folder, else from US; a damaged file is never loaded.
+TEST(LanguageFolderTest, LoadsFromTheLanguageFolderThenUs)
+{
+    const struct { platform::LANGID language; const char* folder; QByteArray bytes; bool loaded; } cases[] = {
+        {0x0404, "TC", {}, true},
+        {0x0C04, "TC", {}, false},
+        {0x0C04, "US", {}, true},
+        {0x0816, "BR", {}, false},
+        {0x0416, "BR", {}, true},
+        {0x0407, "US", {}, true},
+        {0x0407, nullptr, {}, false},
+        {0x0409, "US", QByteArray(300, '\xff'), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.language << " " << (c.folder ? c.folder : "-"));
+        QTemporaryDir program;
+        if (c.folder)
+            PutFile(program, c.folder, c.bytes);
+        // A damaged file in a folder the language does not choose must not matter.
+        PutFile(program, "XX", "not a translation");
+        EXPECT_EQ(app::LoadLanguageDll(c.language, program.path(), app::kLanguageLibraryName) != nullptr, c.loaded);
+    }
 }
 
 // Every text of the program has its German counterpart, and a loaded library replaces the
@@ -68,8 +54,7 @@ TEST(LanguageFolderTest, DamagedLibraryIsNotLoaded)
 TEST(GermanLibrary, TranslatesEveryText)
 {
     QTemporaryDir program;
-    QDir(program.path()).mkdir("GR");
-    ASSERT_TRUE(QFile::copy(kGermanLibrary, program.filePath("GR/QSCustR.dll")));
+    PutFile(program, "GR", German());
     const auto library = app::LoadLanguageDll(0x0407, program.path(), app::kLanguageLibraryName);
     ASSERT_NE(library, nullptr);
     for (const res::BuiltInText& text : res::BuiltInTexts()) {

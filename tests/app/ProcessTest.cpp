@@ -1,5 +1,5 @@
-// The utility as a program: a second copy, the forbidding policy and a close from outside, each
-// bounded in time.
+// The utility as a program: a second copy ends at once and a close from outside ends the first,
+// each bounded in time.
 #include "StoreValues.h"
 #include "TempStore.h"
 #include "platform/WindowMessages.h"
@@ -8,78 +8,36 @@
 #include <QFile>
 #include <QLocalServer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class ProgramTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        m_oldRuntime = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
-    }
-    void TearDown() override
-    {
+TEST(ProgramTest, SecondCopyEndsAtOnceAndCloseFromOutsideNotifiesNobody)
+{
+    TempStore store;
+    QTemporaryDir runtime;
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    QProcess first, second;
+    const auto restore = qScopeGuard([&] {
         for (QProcess* process : {&first, &second}) {
             process->kill();
             process->waitForFinished(5000);
         }
-        qputenv("XDG_RUNTIME_DIR", m_oldRuntime);
-    }
-
-    void start(QProcess& process)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(env);
-        process.start(QSCUST_PROGRAM, {});
-        ASSERT_TRUE(process.waitForStarted(5000));
-    }
-
-    bool controlWindowExists() const
-    {
-        return QFile::exists(platform::WindowSocketPath(platform::kCustomizerWndClass));
-    }
-
-    // Waits until the program's control window is up.
-    bool waitUntilRunning(QProcess& process)
-    {
-        for (int i = 0; i < 200 && process.state() == QProcess::Running; ++i) {
-            if (controlWindowExists())
-                return true;
-            process.waitForFinished(50);
-        }
-        return false;
-    }
-
-    TempStore store;
-    QProcess first;
-    QProcess second;
-
-private:
-    QTemporaryDir m_runtime;
-    QByteArray m_oldRuntime;
-};
-
-TEST_F(ProgramTest, ForbiddenByPolicyEndsSilently)
-{
-    PutDword(reg::HKEY_LOCAL_MACHINE, settings::kPolicyKey, "DisableCustomize", 1);
-    start(first);
-    EXPECT_TRUE(first.waitForFinished(10000));
-    EXPECT_FALSE(controlWindowExists());
-}
-
-TEST_F(ProgramTest, SecondCopyEndsAtOnceAndCloseFromOutsideNotifiesNobody)
-{
+        qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    });
     QLocalServer client;
     ASSERT_TRUE(client.listen(platform::WindowSocketPath(platform::kClientWndClass)));
-    start(first);
-    ASSERT_TRUE(waitUntilRunning(first));
+    const QString control = platform::WindowSocketPath(platform::kCustomizerWndClass);
+    first.start(QSCUST_PROGRAM, {});
+    for (int i = 0; i < 200 && first.state() != QProcess::NotRunning && !QFile::exists(control); ++i)
+        first.waitForFinished(50);
+    ASSERT_TRUE(QFile::exists(control)) << "the control window is up";
 
-    start(second);
+    second.start(QSCUST_PROGRAM, {});
     EXPECT_TRUE(second.waitForFinished(10000));
     EXPECT_EQ(first.state(), QProcess::Running);
 

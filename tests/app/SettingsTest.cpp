@@ -6,17 +6,13 @@
 #include "platform/WindowsVersion.h"
 #include "registry/Registry.h"
 #include "registry/Transaction.h"
+#include "AsNobody.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 
-#include <functional>
 #include <optional>
-
-#include <grp.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace reg;
 using namespace settings;
@@ -33,6 +29,8 @@ protected:
     {
         SetManagedMode(false);
         platform::OverrideWindowsMajorVersion(0);
+        platform::OverrideEffectiveUid({});
+        qunsetenv("PKEXEC_UID");
         qunsetenv("SUDO_UID");
     }
 };
@@ -58,7 +56,8 @@ TEST_F(SettingsTest, DwordsAreReadFromRawBytesOfUpToFourInTheirOwnRoot)
     }
 }
 
-TEST_F(SettingsTest, HideGroupIsOneOnlyWhenCheckedAndManagedModeReadsTheMachineAndWritesNothing)
+// HideGroup is 1 only when checked; managed mode reads the machine's and writes nothing at all.
+TEST_F(SettingsTest, HideGroupFollowsTheCheckStateOutsideManagedMode)
 {
     TempStore store;
     const QString key = UserDataKey(Area::MessageCenter), policy = PolicyDataKey(Area::MessageCenter);
@@ -70,8 +69,10 @@ TEST_F(SettingsTest, HideGroupIsOneOnlyWhenCheckedAndManagedModeReadsTheMachineA
     EXPECT_EQ(GetHideGroup(policy), 0u);
     SetManagedMode(true);
     EXPECT_EQ(GetHideGroup(policy), 1u);
-    EXPECT_EQ(SetHideGroup(key, 1), ERROR_SUCCESS) << "nothing to write";
-    EXPECT_EQ(ReadBytes(HKEY_CURRENT_USER, key, "HideGroup"), kDword0);
+    const QString unwritten = UserDataKey(Area::Appearance);
+    for (int state : {0, 1})
+        EXPECT_EQ(SetHideGroup(unwritten, state), ERROR_SUCCESS);
+    EXPECT_EQ(ReadBytes(HKEY_CURRENT_USER, unwritten, "HideGroup"), std::nullopt);
 }
 
 TEST_F(SettingsTest, AllowOnlyAdminLivesInMachineKeyAndReportsCreationError)
@@ -106,31 +107,17 @@ TEST_F(SettingsTest, EitherMachineManagementKeyMeansManagedMode)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
         TempStore store;
-        PutValue(c.root, c.path, "Any", REG_DWORD, kDword1);
+        PutKey(c.root, c.path);
         EXPECT_EQ(DetectManagedMode(), c.managed);
         EXPECT_FALSE(IsManagedMode()) << "detecting does not switch the mode";
     }
-}
-
-// Runs body in a child that drops to the user nobody; returns the child's exit code.
-int AsNobody(const std::function<int()>& body)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
-            ::_exit(100);
-        ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 200;
 }
 
 // A write of the machine store killed half way leaves a hot journal that only a writer can roll
 // back: a user who may not write the store cannot read it, and its policy fails closed.
 TEST_F(SettingsTest, InterruptedMachineWriteFailsClosedForAUser)
 {
-    if (::geteuid() != 0)
+    if (!CanRunAsNobody())
         GTEST_SKIP() << "prepares the store as root and reads it as nobody";
     TempStore store;
     PutDword(HKEY_LOCAL_MACHINE, kPolicyKey, "DisableCustomize", 0);
@@ -140,23 +127,18 @@ TEST_F(SettingsTest, InterruptedMachineWriteFailsClosedForAUser)
     const pid_t writer = ::fork();
     if (writer == 0) {
         Transaction transaction(Root::LocalMachine);
-        Key key;
-        RegCreateKeyEx(HKEY_LOCAL_MACHINE, kAdmiCtrlKey, KEY_ALL_ACCESS, key.put());
         // More than the page cache holds, so that the store file itself is written before the end.
-        const QByteArray pad(8 << 20, '\1');
-        RegSetValueEx(key, "Pad", REG_BINARY, reinterpret_cast<const BYTE*>(pad.constData()), DWORD(pad.size()));
+        PutValue(HKEY_LOCAL_MACHINE, kAdmiCtrlKey, "Pad", REG_BINARY, QByteArray(8 << 20, '\1'));
         ::_exit(0); // dies with the transaction open
     }
     ::waitpid(writer, nullptr, 0);
     ASSERT_TRUE(QFile::exists(store.path(Root::LocalMachine) + "-journal"));
 
-    const int failed = AsNobody([] {
+    EXPECT_TRUE(RunAsNobody([] {
         ResetStore();
-        const QString key = UserDataKey(Area::QuickLinks);
-        return (MachineStoreStatus() == ERROR_SUCCESS ? 1 : 0) | (DetectManagedMode() ? 0 : 2) |
-               (GetAllowOnlyAdmin(key) == 1 ? 0 : 4) | (GetHidePolicy("HideQLinks") == 0 ? 0 : 8);
-    });
-    EXPECT_EQ(failed, 0);
+        return MachineStoreStatus() != ERROR_SUCCESS && DetectManagedMode() &&
+               GetAllowOnlyAdmin(UserDataKey(Area::QuickLinks)) == 1 && GetHidePolicy("HideQLinks") == 0;
+    }));
     // Root, as talven-reg would, rolls the interrupted write back.
     EXPECT_EQ(MachineStoreStatus(), ERROR_SUCCESS);
     EXPECT_FALSE(DetectManagedMode());
@@ -172,12 +154,28 @@ TEST_F(SettingsTest, DataKeyFollowsManagedModeThenLayout)
     EXPECT_EQ(DataKey(Area::QuickLinks, true), "Software\\Policies\\Orvane\\TALVEN\\Data\\QuickLink");
 }
 
-TEST_F(SettingsTest, SuperuserStartedForAnotherUserIsElevatedButNeverBeforeVista)
+// Only the superuser is an administrator; it is elevated when pkexec or sudo started it for
+// another user (from Vista on), whose uid is then the session's.
+TEST_F(SettingsTest, RightsFollowTheEffectiveUidAndWhoStartedTheProcess)
 {
-    qputenv("SUDO_UID", "1000");
-    EXPECT_EQ(platform::IsElevated(), ::geteuid() == 0);
-    platform::OverrideWindowsMajorVersion(5);
-    EXPECT_FALSE(platform::IsElevated());
+    const struct { uid_t euid; const char* pkexec; const char* sudo; int major; bool admin, elevated; uid_t session; } cases[] = {
+        {0, "", "", 10, true, false, 0},
+        {0, "1000", "", 10, true, true, 1000},
+        {0, "0", "1000", 6, true, true, 1000},
+        {0, "x", "", 10, true, false, 0},
+        {0, "1000", "", 5, true, false, 1000},
+        {1000, "2000", "2000", 10, false, false, 1000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.euid << " " << c.pkexec << " " << c.sudo << " " << c.major);
+        platform::OverrideEffectiveUid(c.euid);
+        platform::OverrideWindowsMajorVersion(c.major);
+        qputenv("PKEXEC_UID", c.pkexec);
+        qputenv("SUDO_UID", c.sudo);
+        EXPECT_EQ(platform::IsUserAnAdmin(), c.admin);
+        EXPECT_EQ(platform::IsElevated(), c.elevated);
+        EXPECT_EQ(platform::SessionUid(), c.session);
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "GuiTest.h"
 #include "StoreValues.h"
 #include "pagekit/AreaPage.h"
+#include "pagekit/ConfirmElev.h"
 #include "platform/NamedEvent.h"
 #include "platform/WindowMessages.h"
 #include "settings/Settings.h"
@@ -14,7 +15,6 @@
 #include <QKeyEvent>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -25,12 +25,18 @@ using settings::Area;
 
 namespace {
 
-const Area kAreas[] = {Area::QuickLinks, Area::ResourceCenter, Area::MessageCenter, Area::Appearance,
-                       Area::ButtonLight};
+const QStringList kTold{"CreateInstanceMutex", "CloseClientWindow", "SignalClientUpdate", "ReleaseInstanceMutex"};
+const QStringList kNotTold{"CreateInstanceMutex", "ReleaseInstanceMutex"};
 
 CAreaPage* Page(QDialog& dialog, int index)
 {
     return static_cast<CAreaPage*>(static_cast<CQsCustSheet&>(dialog).GetPage(index));
+}
+
+void PressKey(QDialog& dialog, Qt::Key key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(&dialog, &press);
 }
 
 class SheetTest : public testing::Test {
@@ -66,15 +72,14 @@ TEST_F(SheetTest, FiveTabsAllVisibleAndOnlyOkAndCancel)
     EXPECT_EQ(app.LastSheetResult(), 2);
 }
 
-// OK saves the created pages only; Cancel saves nothing. Keys: Return is OK, Escape is Cancel.
+// Return is OK, which saves the created pages only and tells the client.
 TEST_F(SheetTest, OkSavesCreatedPagesOnly)
 {
     env.setModalHandler(ShowAndRun([](QDialog& dialog) {
         static_cast<CQsCustSheet&>(dialog).SetActivePage(2);
         Page(dialog, 0)->HideBox()->click();
         Page(dialog, 2)->AdminOnlyBox()->click();
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(&dialog, &enter);
+        PressKey(dialog, Qt::Key_Return);
     }));
     app.InitInstance();
     EXPECT_EQ(app.LastSheetResult(), 1);
@@ -83,75 +88,54 @@ TEST_F(SheetTest, OkSavesCreatedPagesOnly)
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, settings::UserDataKey(Area::MessageCenter), "HideGroup"), 0u);
     for (Area untouched : {Area::ResourceCenter, Area::Appearance, Area::ButtonLight})
         EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, settings::UserDataKey(untouched), "AllowOnlyAdmin"));
-    EXPECT_EQ(env.services.calls, QStringList({"CreateInstanceMutex", "CloseClientWindow",
-                                               "SignalClientUpdate", "ReleaseInstanceMutex"}));
+    EXPECT_EQ(env.services.calls, kTold);
 }
 
-TEST_F(SheetTest, CancelSavesNothingAndNotifiesNobody)
+// Escape is Cancel, which saves nothing and tells the client only when the Quick Links save had
+// written.
+TEST_F(SheetTest, CancelSavesNothingAndTellsTheClientOnlyAfterAWrite)
 {
-    env.setModalHandler(ShowAndRun([](QDialog& dialog) {
-        for (int i = 0; i < CQsCustSheet::kPageCount; ++i) {
-            static_cast<CQsCustSheet&>(dialog).SetActivePage(i);
-            Page(dialog, i)->AdminOnlyBox()->click();
-        }
-        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QApplication::sendEvent(&dialog, &escape);
-    }));
-    app.InitInstance();
-    EXPECT_EQ(app.LastSheetResult(), 2);
-    for (Area area : kAreas)
-        EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, settings::UserDataKey(area), "AllowOnlyAdmin"));
-    EXPECT_EQ(env.services.calls, QStringList({"CreateInstanceMutex", "ReleaseInstanceMutex"}));
+    for (int written : {0, 1}) {
+        env.services.calls.clear();
+        env.setModalHandler(ShowAndRun([written](QDialog& dialog) {
+            for (int i = 0; i < CQsCustSheet::kPageCount; ++i) {
+                static_cast<CQsCustSheet&>(dialog).SetActivePage(i);
+                Page(dialog, i)->AdminOnlyBox()->click();
+            }
+            app::SetSettingsWritten(written);
+            PressKey(dialog, Qt::Key_Escape);
+        }));
+        app.InitInstance();
+        app::SetSettingsWritten(0);
+        EXPECT_EQ(app.LastSheetResult(), 2);
+        for (Area area : {Area::QuickLinks, Area::ResourceCenter, Area::MessageCenter, Area::Appearance, Area::ButtonLight})
+            EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, settings::UserDataKey(area), "AllowOnlyAdmin"));
+        EXPECT_EQ(env.services.calls, written ? kTold : kNotTold);
+    }
 }
-
-TEST_F(SheetTest, CancelAfterSettingsWereWrittenStillNotifies)
-{
-    env.setModalHandler(ShowAndRun([](QDialog& dialog) {
-        app::SetSettingsWritten(1);
-        dialog.reject();
-    }));
-    app.InitInstance();
-    app::SetSettingsWritten(0);
-    EXPECT_EQ(env.services.calls, QStringList({"CreateInstanceMutex", "CloseClientWindow",
-                                               "SignalClientUpdate", "ReleaseInstanceMutex"}));
-}
-
-struct GateCase {
-    const char* name;
-    platform::InstanceLock::Result mutex;
-    std::optional<DWORD> disableCustomize;
-    bool sheetShown;
-};
-
-void PrintTo(const GateCase& c, std::ostream* os) { *os << c.name; }
-
-class StartGateTest : public testing::TestWithParam<GateCase> {};
 
 // A second copy and the forbidding policy end silently; a failed lock does not stop the utility.
-TEST_P(StartGateTest, SheetShownOnlyWhenAllowed)
+TEST(StartGateTest, SheetShownOnlyWhenAllowed)
 {
-    const GateCase& c = GetParam();
-    GuiEnvironment env;
-    env.services.mutexResult = c.mutex;
-    if (c.disableCustomize)
-        PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "DisableCustomize", *c.disableCustomize);
-    bool shown = false;
-    env.setModalHandler([&](QDialog&) { shown = true; return int(QDialog::Rejected); });
-    CCustomizerApp app;
-    EXPECT_FALSE(app.InitInstance());
-    EXPECT_EQ(shown, c.sheetShown);
-    EXPECT_FALSE(env.services.calls.contains("CloseClientWindow"));
+    using Lock = platform::InstanceLock::Result;
+    const struct { Lock mutex; std::optional<DWORD> disableCustomize; bool shown; } cases[] = {
+        {Lock::AlreadyExists, {}, false}, {Lock::Failed, {}, true}, {Lock::Acquired, {}, true},
+        {Lock::Acquired, 0, true},        {Lock::Acquired, 1, false}, {Lock::Acquired, 2, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << int(c.mutex) << " " << c.disableCustomize.value_or(99));
+        GuiEnvironment env;
+        env.services.mutexResult = c.mutex;
+        if (c.disableCustomize)
+            PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "DisableCustomize", *c.disableCustomize);
+        bool shown = false;
+        env.setModalHandler([&](QDialog&) { shown = true; return int(QDialog::Rejected); });
+        CCustomizerApp app;
+        EXPECT_FALSE(app.InitInstance());
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_FALSE(env.services.calls.contains("CloseClientWindow"));
+    }
 }
-
-using Lock = platform::InstanceLock::Result;
-INSTANTIATE_TEST_SUITE_P(Gate, StartGateTest,
-    testing::Values(GateCase{"second_copy", Lock::AlreadyExists, {}, false},
-                    GateCase{"lock_failed", Lock::Failed, {}, true},
-                    GateCase{"no_policy", Lock::Acquired, {}, true},
-                    GateCase{"disable_0", Lock::Acquired, 0, true},
-                    GateCase{"disable_1", Lock::Acquired, 1, false},
-                    GateCase{"disable_2", Lock::Acquired, 2, true}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SheetTest, ManagedModeComesFromThePolicyKeys)
 {
@@ -164,27 +148,49 @@ TEST_F(SheetTest, ManagedModeComesFromThePolicyKeys)
     app.InitInstance();
 }
 
-// WM_CLOSE to the control window closes the sheet as cancelled, clears the settings-written flag
-// and saves nothing; 0x0501 brings the sheet to the front.
-TEST_F(SheetTest, ControlWindowMessages)
+// A close from outside cancels the sheet: the settings-written flag cleared, nothing saved, the
+// client not told. It comes as WM_CLOSE to the control window (where 0x0501 brings the sheet to
+// the front), or from Continue of the elevation question when that request cannot be posted.
+TEST(CloseFromOutsideTest, CancelsTheSheet)
 {
-    env.setModalHandler(ShowAndRun([](QDialog& dialog) {
-        QWidget other;
-        other.show();
-        other.activateWindow();
-        WaitFor([&] { return QApplication::activeWindow() == &other; }, 1000);
-        ASSERT_TRUE(platform::PostWindowMessage(platform::kCustomizerWndClass, platform::WM_BRING_TO_FRONT));
-        EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &dialog; }));
-
-        Page(dialog, 0)->HideBox()->click();
-        app::SetSettingsWritten(1);
-        ASSERT_TRUE(platform::PostWindowMessage(platform::kCustomizerWndClass, platform::WM_CLOSE));
-    }));
-    app.InitInstance();
-    EXPECT_EQ(app.LastSheetResult(), 2);
-    EXPECT_EQ(app::SettingsWritten(), 0);
-    EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, settings::UserDataKey(Area::QuickLinks), "HideGroup"));
-    EXPECT_EQ(env.services.calls, QStringList({"CreateInstanceMutex", "ReleaseInstanceMutex"}));
+    for (bool elevation : {false, true}) {
+        SCOPED_TRACE(elevation);
+        GuiEnvironment env;
+        env.setRights(!elevation, false);
+        bool closed = false;
+        env.setModalHandler([&](QDialog& dialog) -> int {
+            if (auto* confirm = qobject_cast<CConfirmElev*>(&dialog)) {
+                confirm->OnBnClickedContinue();
+                return confirm->result();
+            }
+            dialog.show();
+            QWidget other;
+            if (!elevation) {
+                other.show();
+                other.activateWindow();
+                WaitFor([&] { return QApplication::activeWindow() == &other; }, 1000);
+                EXPECT_TRUE(platform::PostWindowMessage(platform::kCustomizerWndClass, platform::WM_BRING_TO_FRONT));
+                EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &dialog; }));
+            }
+            Page(dialog, 0)->HideBox()->click();
+            app::SetSettingsWritten(1);
+            if (elevation)
+                Page(dialog, 0)->AdminOnlyBox()->click();
+            else
+                EXPECT_TRUE(platform::PostWindowMessage(platform::kCustomizerWndClass, platform::WM_CLOSE));
+            closed = WaitFor([&dialog] { return !dialog.isVisible(); }, 2000);
+            if (!closed)
+                dialog.reject();
+            return dialog.result();
+        });
+        CCustomizerApp app;
+        app.InitInstance();
+        EXPECT_TRUE(closed);
+        EXPECT_EQ(app.LastSheetResult(), 2);
+        EXPECT_EQ(app::SettingsWritten(), 0);
+        EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, settings::UserDataKey(Area::QuickLinks), "HideGroup"));
+        EXPECT_FALSE(env.services.calls.contains("CloseClientWindow") || env.services.calls.contains("SignalClientUpdate"));
+    }
 }
 
 // The real services: OK posts WM_CLOSE to a listening client, then signals the update event.

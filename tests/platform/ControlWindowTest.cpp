@@ -17,12 +17,6 @@
 
 namespace {
 
-class LockServices : public FakeServices {
-public:
-    bool HoldsInstanceMutex() override { return holds; }
-    bool holds = false;
-};
-
 ino_t Inode(const QString& path)
 {
     struct stat info {};
@@ -54,9 +48,7 @@ TEST(ControlWindowTest, ReplacesASocketOnlyWhileHoldingTheLock)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         GuiEnvironment env;
-        LockServices services;
-        services.holds = c.holds;
-        app::SetServices(&services);
+        env.services.mutexResult = c.holds ? platform::InstanceLock::Result::Acquired : platform::InstanceLock::Result::Failed;
         const QString path = platform::WindowSocketPath(platform::kCustomizerWndClass);
         QLocalServer live;
         if (c.there == There::Stale)

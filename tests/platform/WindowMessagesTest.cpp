@@ -1,5 +1,5 @@
 // Message lines, the runtime folder, and the control channel fed by PostWindowMessage and by raw
-// connections that split, bundle or garble their lines.
+// connections that split, bundle, garble or hold their lines.
 
 #include "AsNobody.h"
 #include "GuiTest.h"
@@ -18,54 +18,33 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <unistd.h>
 
 using namespace platform;
 
 namespace {
 
 const QString kClass = QStringLiteral("QsCustTestWndClass");
+const QString kMutex = QStringLiteral("Local\\QsCustTestMutex");
 constexpr std::uint32_t kMarker = 0x7E57;
 
-TEST(MessageLineTest, FormatIsTheOneTheClientReads)
-{
-    EXPECT_EQ(FormatMessageLine(WM_CLOSE), "0x0010\n");
-    EXPECT_EQ(FormatMessageLine(0xFFFFFFFF), "0xffffffff\n");
-}
-
-TEST(RuntimeFolderTest, PrivateFolderOrEveryNamedObjectFails)
+TEST(RuntimeFolderTest, WithoutAUsableFolderEveryNamedObjectFails)
 {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     EXPECT_EQ(WindowSocketPath("Local\\Name"), QFile::decodeName(runtime) + "/Local_Name");
-    qunsetenv("XDG_RUNTIME_DIR");
-    const QString fallback = RuntimeFolder();
     qputenv("XDG_RUNTIME_DIR", "/nonexistent/runtime");
-    EXPECT_EQ(InstanceLock(QStringLiteral("Local\\QsCustTestMutex")).acquire(), InstanceLock::Result::Failed);
+    EXPECT_EQ(InstanceLock(kMutex).acquire(), InstanceLock::Result::Failed);
     EXPECT_FALSE(ControlChannel(kClass).create(ControlChannel::Lock::Held));
     EXPECT_FALSE(PostWindowMessage(kClass, WM_CLOSE));
     qputenv("XDG_RUNTIME_DIR", runtime);
-
-    EXPECT_EQ(fallback, QString("/tmp/talven-%1").arg(::geteuid()));
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(fallback).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
-bool IsPrivateFolderOf(const QString& folder, uid_t user)
-{
-    struct stat info {};
-    return ::lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
-        info.st_uid == user && (info.st_mode & 0777) == 0700;
-}
-
-// Without XDG_RUNTIME_DIR a user's folder under /tmp that someone else made first, or that others
-// may enter, is passed over for one in the user's own cache: single instance and the control
-// window keep working. Run as nobody, whose /tmp folder the test prepares.
+// Without XDG_RUNTIME_DIR the user's folder under /tmp is made private; one that someone else made
+// first, or that others may enter, is passed over for one in the user's own cache: single
+// instance and the control window keep working. Run as nobody, whose /tmp folder the test prepares.
 TEST(RuntimeFolderTest, FolderTakenByOthersFallsBackToTheCache)
 {
     if (!CanRunAsNobody())
@@ -84,36 +63,35 @@ TEST(RuntimeFolderTest, FolderTakenByOthersFallsBackToTheCache)
     qunsetenv("XDG_RUNTIME_DIR");
     qputenv("HOME", QFile::encodeName(home.path()));
 
-    enum class Tmp { Absent, Private, ForeignOwner, OpenToOthers };
-    const struct { const char* name; Tmp tmp; const char* cacheHome; QString expected; } cases[] = {
-        {"made by the user", Tmp::Absent, "", tmpFolder},
-        {"the user's own", Tmp::Private, "", tmpFolder},
-        {"made by another user", Tmp::ForeignOwner, "/cachehome", home.filePath("cachehome/talven")},
-        {"open to others", Tmp::OpenToOthers, "/cachehome", home.filePath("cachehome/talven")},
-        {"no absolute cache home", Tmp::ForeignOwner, "cachehome", home.filePath(".cache/talven")},
+    // tmpMode 0: no folder there; cacheHome is made for nobody when absolute.
+    const struct { int tmpMode; uid_t tmpOwner; const char* cacheHome; QString expected; } cases[] = {
+        {0, kNobody, "", tmpFolder},
+        {0700, kNobody, "", tmpFolder},
+        {0700, 0, "/cachehome", home.filePath("cachehome/talven")},
+        {0755, kNobody, "/cachehome", home.filePath("cachehome/talven")},
+        {0700, 0, "cachehome", home.filePath(".cache/talven")},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        QDir(tmpFolder).removeRecursively();
-        QDir(home.filePath("cachehome")).removeRecursively();
-        QDir(home.filePath(".cache")).removeRecursively();
+        SCOPED_TRACE(testing::Message() << std::oct << c.tmpMode << " " << c.tmpOwner << " " << c.cacheHome);
+        for (const QString& folder : {tmpFolder, home.filePath("cachehome"), home.filePath(".cache")})
+            QDir(folder).removeRecursively();
         const QByteArray tmp = QFile::encodeName(tmpFolder);
-        if (c.tmp != Tmp::Absent) {
+        if (c.tmpMode != 0) {
             ASSERT_EQ(::mkdir(tmp.constData(), 0700), 0);
-            ASSERT_EQ(::chmod(tmp.constData(), c.tmp == Tmp::OpenToOthers ? 0755 : 0700), 0);
-            ASSERT_EQ(::chown(tmp.constData(), c.tmp == Tmp::ForeignOwner ? 0 : kNobody, 0), 0);
+            ASSERT_EQ(::chmod(tmp.constData(), c.tmpMode), 0);
+            ASSERT_EQ(::chown(tmp.constData(), c.tmpOwner, 0), 0);
         }
+        const QString cacheHome = *c.cacheHome == '/' ? home.path() + c.cacheHome : c.cacheHome;
         if (*c.cacheHome == '/') {
-            const QString cacheHome = home.path() + c.cacheHome;
             ASSERT_TRUE(QDir().mkpath(cacheHome));
             ASSERT_EQ(::chown(QFile::encodeName(cacheHome).constData(), kNobody, kNobody), 0);
-            qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheHome));
-        } else {
-            qputenv("XDG_CACHE_HOME", c.cacheHome);
         }
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheHome));
         EXPECT_TRUE(RunAsNobody([&] {
-            return RuntimeFolder() == c.expected && IsPrivateFolderOf(c.expected, kNobody) &&
-                InstanceLock(QStringLiteral("Local\\QsCustTestMutex")).acquire() == InstanceLock::Result::Acquired;
+            struct stat info {};
+            return RuntimeFolder() == c.expected && ::lstat(QFile::encodeName(c.expected).constData(), &info) == 0 &&
+                S_ISDIR(info.st_mode) && info.st_uid == kNobody && (info.st_mode & 0777) == 0700 &&
+                InstanceLock(kMutex).acquire() == InstanceLock::Result::Acquired;
         }));
     }
 }
@@ -154,6 +132,7 @@ protected:
 
 TEST_F(ControlChannelTest, PostedMessagesArriveInOrderFromAnyThread)
 {
+    EXPECT_EQ(FormatMessageLine(WM_CLOSE), "0x0010\n") << "the line the client reads";
     std::vector<std::uint32_t> expected{WM_CLOSE, WM_BRING_TO_FRONT};
     EXPECT_TRUE(PostWindowMessage(kClass, WM_CLOSE) && PostWindowMessage(kClass, WM_BRING_TO_FRONT));
     // A thread without an event loop, posting while this one reads.
@@ -177,6 +156,7 @@ TEST_F(ControlChannelTest, ReadsEveryCompleteLineOfAConnection)
         {"lines that are no messages",
          {"hello\n\n0x\n0010\n 0x0010\n0x0010 \n0x+10\n0x123456789\n0x00g0\n\xff\n0x0501\n"}, {0x501}},
         {"an overlong line drops the connection", {"0x0010\n", QByteArray(100, 'A'), "\n0x0501\n"}, {0x10}},
+        {"an overlong line, complete", {QByteArray(100, 'A') + "\n0x0501\n"}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -200,11 +180,11 @@ TEST_F(ControlChannelTest, DestroyedFromItsHandlerDeliversNothingMore)
 int OpenDescriptors()
 {
     int count = 0;
-    if (DIR* folder = ::opendir("/proc/self/fd")) {
-        while (::readdir(folder))
-            ++count;
+    DIR* folder = ::opendir("/proc/self/fd");
+    while (folder && ::readdir(folder))
+        ++count;
+    if (folder)
         ::closedir(folder);
-    }
     return count;
 }
 
@@ -213,7 +193,6 @@ int OpenDescriptors()
 TEST_F(ControlChannelTest, IdleConnectionsAreBounded)
 {
     constexpr int kIdle = 5000;
-    constexpr int kFew = 16;
     rlimit limit {};
     ::getrlimit(RLIMIT_NOFILE, &limit);
     const rlimit old = limit;
@@ -237,13 +216,13 @@ TEST_F(ControlChannelTest, IdleConnectionsAreBounded)
             idle.push_back(fd);
             if (idle.size() % 250 == 0)
                 mostHeld = std::max(mostHeld, heldByChannel());
-        } else {
-            ::close(fd);   // the backlog is full until the channel accepts
-            QCoreApplication::processEvents();
+            continue;
         }
+        ::close(fd);   // the backlog is full until the channel accepts
+        QCoreApplication::processEvents();
     }
     EXPECT_EQ(int(idle.size()), kIdle);
-    EXPECT_LE(mostHeld, kFew) << "connections held by the channel";
+    EXPECT_LE(mostHeld, 16) << "connections held by the channel";
 
     std::unique_ptr<QThread> sender(QThread::create([] { PostWindowMessage(kClass, kMarker); }));
     sender->start();

@@ -9,22 +9,10 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-platform::InstanceLock::Result FakeServices::CreateInstanceMutex()
-{
-    calls << QStringLiteral("CreateInstanceMutex");
-    return mutexResult;
-}
-
 bool FakeServices::PostToWindow(const QString& windowClass, std::uint32_t message)
 {
-    calls << QStringLiteral("PostToWindow %1 0x%2").arg(windowClass).arg(message, 4, 16, QLatin1Char('0'));
+    record(QStringLiteral("PostToWindow %1 0x%2").arg(windowClass).arg(message, 4, 16, QLatin1Char('0')));
     return deliverPosts && platform::PostWindowMessage(windowClass, message);
-}
-
-bool FakeServices::StartProgram(const QString& program, const QString& workingFolder)
-{
-    calls << QStringLiteral("StartProgram %1 in %2").arg(program, workingFolder);
-    return true;
 }
 
 GuiEnvironment::GuiEnvironment() : m_oldRuntime(qgetenv("XDG_RUNTIME_DIR"))
@@ -49,8 +37,6 @@ void GuiEnvironment::setRights(bool administrator, bool elevated, int windowsMaj
     platform::OverrideUserRights({administrator, elevated});
     platform::OverrideWindowsMajorVersion(windowsMajor);
 }
-
-void GuiEnvironment::setModalHandler(ui::ModalHandler handler) { ui::SetModalHandler(std::move(handler)); }
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
 {

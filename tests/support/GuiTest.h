@@ -12,18 +12,21 @@
 #include <QTemporaryDir>
 
 #include <functional>
-#include <optional>
 
 // Records every call the utility makes to the system and answers as set up.
 class FakeServices : public app::ShellServices {
 public:
-    platform::InstanceLock::Result CreateInstanceMutex() override;
-    void ReleaseInstanceMutex() override { calls << QStringLiteral("ReleaseInstanceMutex"); }
+    platform::InstanceLock::Result CreateInstanceMutex() override { record("CreateInstanceMutex"); return mutexResult; }
+    void ReleaseInstanceMutex() override { record("ReleaseInstanceMutex"); }
     bool HoldsInstanceMutex() override { return mutexResult == platform::InstanceLock::Result::Acquired; }
-    void CloseClientWindow() override { calls << QStringLiteral("CloseClientWindow"); }
-    void SignalClientUpdate() override { calls << QStringLiteral("SignalClientUpdate"); }
+    void CloseClientWindow() override { record("CloseClientWindow"); }
+    void SignalClientUpdate() override { record("SignalClientUpdate"); }
     bool PostToWindow(const QString& windowClass, std::uint32_t message) override;
-    bool StartProgram(const QString& program, const QString& workingFolder) override;
+    bool StartProgram(const QString& program, const QString& folder) override
+    {
+        record(QStringLiteral("StartProgram %1 in %2").arg(program, folder));
+        return true;
+    }
     platform::LANGID UserDefaultUILanguage() override { return language; }
     QString ProgramFolder() override { return programFolder; }
 
@@ -33,6 +36,9 @@ public:
     platform::LANGID language = 0x0409;
     QString programFolder;
     QStringList calls;
+
+private:
+    void record(const QString& call) { calls << call; }
 };
 
 // Everything a widget test changes process-wide, put back at the end: store, rights, Windows
@@ -43,7 +49,7 @@ public:
     ~GuiEnvironment();
 
     void setRights(bool administrator, bool elevated, int windowsMajor = 10);
-    void setModalHandler(ui::ModalHandler handler);
+    void setModalHandler(ui::ModalHandler handler) { ui::SetModalHandler(std::move(handler)); }
 
     TempStore store;
     FakeServices services;

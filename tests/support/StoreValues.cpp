@@ -8,12 +8,21 @@
 
 using namespace reg;
 
-void PutValue(HKEY root, const QString& path, const QString& name, DWORD type, const QByteArray& bytes)
+namespace {
+
+Key CreateKey(HKEY root, const QString& path)
 {
     Key key;
-    ASSERT_EQ(RegCreateKeyEx(root, path, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS) << qPrintable(path);
+    EXPECT_EQ(RegCreateKeyEx(root, path, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS) << qPrintable(path);
+    return key;
+}
+
+} // namespace
+
+void PutValue(HKEY root, const QString& path, const QString& name, DWORD type, const QByteArray& bytes)
+{
     const auto* data = reinterpret_cast<const BYTE*>(bytes.constData());
-    ASSERT_EQ(RegSetValueEx(key, name, type, data, DWORD(bytes.size())), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueEx(CreateKey(root, path), name, type, data, DWORD(bytes.size())), ERROR_SUCCESS);
 }
 
 void PutDword(HKEY root, const QString& path, const QString& name, DWORD value)
@@ -23,16 +32,10 @@ void PutDword(HKEY root, const QString& path, const QString& name, DWORD value)
 
 void PutString(HKEY root, const QString& path, const QString& name, const QString& text)
 {
-    Key key;
-    ASSERT_EQ(RegCreateKeyEx(root, path, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS) << qPrintable(path);
-    ASSERT_EQ(SetString(key, name, text), ERROR_SUCCESS);
+    EXPECT_EQ(SetString(CreateKey(root, path), name, text), ERROR_SUCCESS);
 }
 
-void PutKey(HKEY root, const QString& path)
-{
-    Key key;
-    ASSERT_EQ(RegCreateKeyEx(root, path, KEY_ALL_ACCESS, key.put()), ERROR_SUCCESS) << qPrintable(path);
-}
+void PutKey(HKEY root, const QString& path) { CreateKey(root, path); }
 
 std::optional<QByteArray> ReadBytes(HKEY root, const QString& path, const QString& name)
 {
@@ -50,9 +53,9 @@ std::optional<QByteArray> ReadBytes(HKEY root, const QString& path, const QStrin
 std::optional<DWORD> ReadDword(HKEY root, const QString& path, const QString& name)
 {
     const std::optional<QByteArray> bytes = ReadBytes(root, path, name);
+    DWORD value = 0;
     if (!bytes || bytes->size() != 4)
         return std::nullopt;
-    DWORD value = 0;
     std::memcpy(&value, bytes->constData(), 4);
     return value;
 }
