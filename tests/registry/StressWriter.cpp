@@ -12,15 +12,12 @@ using namespace reg;
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: reg_stress_writer ID COUNT\n");
-        return 2;
-    }
-    const QString id = QString::fromLocal8Bit(argv[1]);
+    if (argc != 3)
+        return 2; // usage: reg_stress_writer ID COUNT
     Key key;
     LSTATUS status = RegCreateKeyEx(HKEY_CURRENT_USER, "Stress", KEY_ALL_ACCESS, key.put());
     for (int n = 0, count = std::atoi(argv[2]); status == ERROR_SUCCESS && n < count; ++n) {
-        if ((status = SetDword(key, id + QString::number(n), DWORD(n))) != ERROR_SUCCESS)
+        if ((status = SetDword(key, QString::fromLocal8Bit(argv[1]) + QString::number(n), DWORD(n))) != ERROR_SUCCESS)
             break;
         Transaction tx(Root::CurrentUser);
         DWORD counter = 0;
