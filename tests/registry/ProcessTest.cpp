@@ -97,10 +97,7 @@ TEST(ProcessTest, MachineImportKilledIsRecoveredByRootAndNeverReadHalfDone)
             EXPECT_EQ(seen, QByteArray::number(ERROR_CANTREAD) + " 0 0");
         else
             EXPECT_TRUE(seen == before || seen == after) << seen.toStdString();
-        QProcess recovery;
-        recovery.start(TALVEN_REG, {"query", "HKLM", "/v", "marker"});
-        ASSERT_TRUE(recovery.waitForFinished(30000));
-        EXPECT_EQ(recovery.exitCode(), 0) << recovery.readAllStandardError().toStdString();
+        EXPECT_EQ(QProcess::execute(TALVEN_REG, {"query", "HKLM", "/v", "marker"}), 0) << "root's read recovers the file";
         const QByteArray recovered = seenByNobody();
         EXPECT_TRUE(!hotJournal(db) && (recovered == before || recovered == after)) << recovered.toStdString();
         EXPECT_EQ(Sql(db, "PRAGMA quick_check"), "ok");

@@ -4,7 +4,6 @@
 #include "registry/StoreConfig.h"
 
 #include <QFile>
-#include <QString>
 
 #include <functional>
 

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <unistd.h>
+
 using namespace reg;
 
 int main(int argc, char** argv)
@@ -22,6 +24,7 @@ int main(int argc, char** argv)
         Transaction tx(Root::CurrentUser);
         DWORD counter = 0;
         QueryDword(key, "counter", &counter);
+        ::usleep(100); // room for the other writer between the read and the write, unless it must wait
         if ((status = tx.status()) == ERROR_SUCCESS && (status = SetDword(key, "counter", counter + 1)) == ERROR_SUCCESS)
             status = tx.commit();
     }
