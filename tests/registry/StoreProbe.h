@@ -1,10 +1,9 @@
 #pragma once
-// Looks at store and .reg files from outside the store's own code, as another process would.
+// Looks at store and .reg files from outside the store's own code, as another process or user would.
 
 #include "registry/StoreConfig.h"
 
 #include <QFile>
-#include <QString>
 
 #include <functional>
 
@@ -15,11 +14,10 @@
 
 constexpr int kNobody = 65534;
 
-// Runs fn in a forked child and gives back what it returned; "<died>" when the child did not end
-// normally. With asNobody the child first gives up root for the user nobody (uid and gid 65534),
-// and gives "<cannot drop rights>" when it could not. This process's store connections are closed
-// first so that the child opens its own.
-inline QByteArray InChild(const std::function<QByteArray()>& fn, bool asNobody)
+// Runs fn in a forked child as the user nobody (uid and gid 65534) and gives back what it returned;
+// "<died>" when the child could not drop root's rights or did not end normally. This process's
+// store connections are closed first so that the child opens its own.
+inline QByteArray AsNobody(const std::function<QByteArray()>& fn)
 {
     reg::ResetStore();
     int fds[2];
@@ -28,10 +26,10 @@ inline QByteArray InChild(const std::function<QByteArray()>& fn, bool asNobody)
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(fds[0]);
-        const bool dropped = !asNobody || (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0);
-        const QByteArray out = dropped ? fn() : QByteArray("<cannot drop rights>");
-        const bool written = ::write(fds[1], out.constData(), size_t(out.size())) == out.size();
-        ::_exit(written ? 0 : 1);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+            ::_exit(1);
+        const QByteArray out = fn();
+        ::_exit(::write(fds[1], out.constData(), size_t(out.size())) == out.size() ? 0 : 1);
     }
     ::close(fds[1]);
     QByteArray result;
@@ -42,11 +40,6 @@ inline QByteArray InChild(const std::function<QByteArray()>& fn, bool asNobody)
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? result : QByteArray("<died>");
-}
-
-inline QByteArray AsNobody(const std::function<QByteArray()>& fn)
-{
-    return InChild(fn, true);
 }
 
 // The first column of the last row the SQL gives, through a connection of its own.

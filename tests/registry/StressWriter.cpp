@@ -8,23 +8,23 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <unistd.h>
+
 using namespace reg;
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: reg_stress_writer ID COUNT\n");
-        return 2;
-    }
-    const QString id = QString::fromLocal8Bit(argv[1]);
+    if (argc != 3)
+        return 2; // usage: reg_stress_writer ID COUNT
     Key key;
     LSTATUS status = RegCreateKeyEx(HKEY_CURRENT_USER, "Stress", KEY_ALL_ACCESS, key.put());
     for (int n = 0, count = std::atoi(argv[2]); status == ERROR_SUCCESS && n < count; ++n) {
-        if ((status = SetDword(key, id + QString::number(n), DWORD(n))) != ERROR_SUCCESS)
+        if ((status = SetDword(key, QString::fromLocal8Bit(argv[1]) + QString::number(n), DWORD(n))) != ERROR_SUCCESS)
             break;
         Transaction tx(Root::CurrentUser);
         DWORD counter = 0;
         QueryDword(key, "counter", &counter);
+        ::usleep(100); // room for the other writer between the read and the write, unless it must wait
         if ((status = tx.status()) == ERROR_SUCCESS && (status = SetDword(key, "counter", counter + 1)) == ERROR_SUCCESS)
             status = tx.commit();
     }
