@@ -105,7 +105,7 @@ void ControlChannel::acceptConnections()
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         auto* idle = new QTimer(socket);
         idle->setSingleShot(true);
-;
+        connect(idle, &QTimer::timeout, this, [this, socket] { drop(socket); });
         idle->start(kIdleMs);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket, idle] {
             idle->start(kIdleMs);
