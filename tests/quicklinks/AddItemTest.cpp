@@ -2,12 +2,8 @@
 #include "pagekit/Controls.h"
 #include "quicklinks/AddItem.h"
 #include "quicklinks/ClientItem.h"
-#include "quicklinks/FilePath.h"
 #include "settings/StringTable.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,63 +18,6 @@
 namespace {
 
 using namespace res::additem;
-
-// "{dir}" holds the files "my app" and "tool"; "{long}" is a file whose path has 259 characters.
-// QSCUST_DIR names the folder, QSCUST_SPACED "{dir}/my app", QSCUST_LONG 300 characters.
-class PathFiles {
-public:
-    PathFiles()
-    {
-        m_long = m_dir.filePath(QString(258 - m_dir.path().size(), u'a'));
-        for (const QString& path : {m_dir.filePath("my app"), m_dir.filePath("tool"), m_long}) {
-            QFile file(path);
-            if (!file.open(QIODevice::WriteOnly))
-                throw std::runtime_error("cannot create a test file");
-        }
-        qputenv("QSCUST_DIR", m_dir.path().toLocal8Bit());
-        qputenv("QSCUST_SPACED", m_dir.filePath("my app").toLocal8Bit());
-        qputenv("QSCUST_LONG", QByteArray(300, 'x'));
-    }
-    ~PathFiles()
-    {
-        for (const char* name : {"QSCUST_DIR", "QSCUST_SPACED", "QSCUST_LONG"})
-            qunsetenv(name);
-    }
-    QString Resolve(const char* text) const
-    {
-        return QString::fromUtf8(text).replace("{dir}", m_dir.path()).replace("{long}", m_long);
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_long;
-};
-
-QString UrlOrPath(const QString& text) { return ql::PathIsURL(text) ? "url" : "path"; }
-
-TEST(FilePath, WhatACommandNames)
-{
-    const PathFiles files;
-    const struct {
-        const char* name;
-        QString (*function)(const QString&);
-        const char* text;
-        const char* expected;
-    } cases[] = {
-        {"url_scheme_chars", UrlOrPath, "svn+ssh.2-x:host", "url"},
-        {"drive_letter_is_no_scheme", UrlOrPath, "C:\\Tools\\x.exe", "path"},
-        {"scheme_starts_with_letter", UrlOrPath, "1ab:c", "path"},
-        {"unknown_and_lone_percent_stay", ql::ExpandEnvironmentStrings, "5% %QSCUST_NONE% %%x", "5% %QSCUST_NONE% %%x"},
-        {"260_characters_are_kept", ql::ExpandEnvironmentStrings, "{long}x", "{long}x"},
-        {"open_quote_loses_trailing_blanks", ql::PathRemoveArgs, "\"a b  ", "\"a b"},
-        {"quoted_variable_with_args", ql::CheckFilePath, "\"%QSCUST_DIR%/my app\" -option", "{dir}/my app"},
-        {"blank_from_variable_cuts", ql::CheckFilePath, "%QSCUST_SPACED%", ""},
-        {"text_cut_to_259", ql::CheckFilePath, "{long}x", "{long}"},
-        {"failed_expansion_names_nothing", ql::CheckFilePath, "{dir}/tool %QSCUST_LONG%", ""},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.function(files.Resolve(c.text)), files.Resolve(c.expected)) << c.name;
-}
 
 template <class T>
 T& Control(const QWidget& dialog, int id)
@@ -109,16 +48,10 @@ auto Fields(const ClientItem& item)
                     item.ExecInterfaceType);
 }
 
-// Runs the editor on item: body acts on it once shown, files answers its file dialogs.
-int RunEditor(GuiEnvironment& env, ClientItem& item, std::function<void(CAddItem&)> body,
-              std::function<int(QFileDialog&)> files = {})
+// Runs the editor on item: body acts on it once shown.
+int RunEditor(GuiEnvironment& env, ClientItem& item, std::function<void(CAddItem&)> body)
 {
-    env.setModalHandler([editor = ShowAndRun([body](QDialog& d) { body(static_cast<CAddItem&>(d)); }),
-                         files](QDialog& dialog) {
-        if (auto* fileDialog = qobject_cast<QFileDialog*>(&dialog))
-            return files ? files(*fileDialog) : int(QDialog::Rejected);
-        return editor(dialog);
-    });
+    env.setModalHandler(ShowAndRun([body](QDialog& d) { body(static_cast<CAddItem&>(d)); }));
     CAddItem editor(item);
     return editor.DoModal();
 }
@@ -174,63 +107,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, AddItemTest, testing::Values(
     EditorCase{"new_opens_empty", {}, {}, {}, false, "", "", false},
     EditorCase{"typing_stops_at_32_and_260", {}, QString(40, u'n'), QString(300, u'c'), false, QString(32, u'n'),
                QString(260, u'c'), true},
-    EditorCase{"longer_stored_name_is_shown_whole", {QString(40, u'n'), "gedit", "", "", "", 0, 0}, {}, {}, true,
-               QString(40, u'n'), "gedit", true},
     EditorCase{"longer_stored_name_replaced_by_typing", {QString(40, u'n'), "gedit", "", "", "", 0, 0},
                QString(40, u'x'), {}, true, QString(32, u'x'), "gedit", true},
-    EditorCase{"existing_command_replaced", kRecord, {}, "kate", true, "Notes", "kate", true},
-    EditorCase{"existing_name_cleared", kRecord, "", {}, true, "", kRecord.ExecInterface, false},
-    EditorCase{"existing_command_cleared", kRecord, {}, "", true, "Notes", "", false},
-    EditorCase{"existing_without_command", {"Notes", "", "", "", "", 0, 0}, {}, {}, true, "Notes", "", false}),
+    EditorCase{"existing_command_cleared", kRecord, {}, "", true, "Notes", "", false}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// Reached by its mnemonic like the boxes, Browse opens where the command points and puts the
-// picked file in quotes; Cancel then leaves the record as it was.
-TEST(AddItemBrowse, PicksAFileThroughTheKeyboard)
-{
-    const struct {
-        const char* name;
-        const char* command;
-        const char* picked;
-        const char* directory;
-        const char* preselected;
-        const char* commandAfter;
-    } cases[] = {
-        {"start_name_replaced", "\"{dir}/my app\" -x", "{dir}/tool", "{dir}", "{dir}/my app", "\"{dir}/tool\""},
-        {"missing_pick_keeps_box", "%QSCUST_DIR%/tool", "{dir}/missing", "{dir}", "{dir}/tool", "%QSCUST_DIR%/tool"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        GuiEnvironment env;
-        const PathFiles files;
-        ClientItem item{"Notes", files.Resolve(c.command), "", "", "", 0, 0};
-        const QWidget* owner = nullptr;
-        bool browsed = false;
-        RunEditor(env, item, [&](CAddItem& editor) {
-            owner = &editor;
-            editor.activateWindow();
-            ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
-            for (auto [key, id] : {std::pair{Qt::Key_F, IDC_FILEURL}, {Qt::Key_N, IDC_NAME}}) {
-                QTest::keyClick(&editor, key, Qt::AltModifier);
-                EXPECT_EQ(ui::ControlId(QApplication::focusWidget()), id);
-            }
-            QTest::keyClick(&editor, Qt::Key_B, Qt::AltModifier);
-            EXPECT_TRUE(WaitFor([&browsed] { return browsed; }));
-            EXPECT_EQ(Control<QLineEdit>(editor, IDC_FILEURL).text(), files.Resolve(c.commandAfter));
-            Control<QPushButton>(editor, res::IDCANCEL).click();
-        }, [&](QFileDialog& dialog) {
-            browsed = true;
-            EXPECT_EQ(dialog.parentWidget(), owner);
-            EXPECT_EQ(dialog.windowTitle(), "Edit");
-            EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
-            EXPECT_EQ(dialog.directory().path(), files.Resolve(c.directory));
-            const QString preselected = files.Resolve(c.preselected);
-            EXPECT_EQ(dialog.selectedFiles(), preselected.isEmpty() ? QStringList() : QStringList{preselected});
-            dialog.selectFile(files.Resolve(c.picked));
-            return int(QDialog::Accepted);
-        });
-        EXPECT_EQ(item.ExecInterface, files.Resolve(c.command));
-    }
-}
 
 } // namespace

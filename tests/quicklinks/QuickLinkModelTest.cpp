@@ -63,14 +63,10 @@ void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
 
 const CheckCase kCheckCases[] = {
     {"eighth_check_is_refused_with_the_message", ql::kFirstLayout, kSevenChecked, 7, ui::kChecked, false, "22222221", true},
-    {"check_below_the_maximum", ql::kFirstLayout, "0001 9999 0002", 1, ui::kChecked, true, "22", false},
-    {"uncheck", ql::kFirstLayout, "0001 0002", 1, ui::kUnchecked, true, "21", false},
     {"last_check_stays_silently", ql::kFirstLayout, "0001 9999 0002", 0, ui::kUnchecked, false, "21", false},
     {"fixed_check_is_never_asked_for", ql::kFirstLayout, "0001 0002", 0, ui::kFixedChecked, false, "22", false},
     {"paused_rules_pass_every_change", ql::kFirstLayout, kSevenChecked, 7, ui::kChecked, true, "22222222", false, false},
     {"third_layout_built_in_stays_fixed", 3, "0001 0020", 0, ui::kUnchecked, false, "32", false},
-    {"second_layout_hidden_built_in_stays_hidden", ql::kSecondLayout, "0001 9999 0002", 1, ui::kChecked, false, "31", false},
-    {"second_layout_user_item_unchecks", ql::kSecondLayout, "0001 0020", 1, ui::kUnchecked, true, "31", false},
     {"second_layout_user_item_checks", ql::kSecondLayout, "0001 9999 0020", 1, ui::kChecked, true, "32", false},
 };
 
@@ -107,17 +103,10 @@ TEST_F(ModelTest, EditAndDeleteButtons)
     EXPECT_EQ(buttons(), "ed Ed ed ED") << "the only checked entry cannot go";
     ASSERT_TRUE(request(1, ui::kChecked));
     EXPECT_EQ(buttons(), "ED ED ed ED");
-    for (auto [elevated, managed, layout] : {std::tuple{true, false, ql::kFirstLayout}, {false, true, ql::kFirstLayout}, {false, false, ql::kSecondLayoutReadOnly}}) {
-        env.setRights(true, elevated);
-        settings::SetManagedMode(managed);
-        SetLayoutMode(layout);
-        EXPECT_EQ(buttons(), "ed ed ed ed") << elevated << managed << layout;
-    }
 }
 
-// User items 0001-0003 under ids 0004-0006, U1 and U2 checked: a move keeps state and order id;
-// deleting U2 renumbers U3 and leaves U1 the last checked entry; New takes the freed numbers.
-TEST_F(ModelTest, MoveDeleteAndNew)
+// User items 0001-0003 under ids 0004-0006, U1 and U2 checked: deleting U2 renumbers U3 and leaves U1 the last checked entry; New takes the freed numbers.
+TEST_F(ModelTest, DeleteAndNew)
 {
     PutClient("0004 0005 9999 0001 0006");
     for (int n = 1; n <= 3; ++n) {
@@ -125,9 +114,6 @@ TEST_F(ModelTest, MoveDeleteAndNew)
         PutString(HKEY_CURRENT_USER, kOrder, ql::FourDigits(n + 3), QStringLiteral("UserDefined\\000%1").arg(n));
     }
     make(3);
-    EXPECT_FALSE(model->MoveRow(3, 4));
-    EXPECT_TRUE(model->MoveRow(3, 2));
-    EXPECT_TRUE(model->MoveRow(2, 3));
     ASSERT_TRUE(model->DeleteItem(1));
     EXPECT_EQ(Describe(model->Entries()), "0004:U1:2 0001:I1:1 0005:U3:1");
     EXPECT_EQ(model->Item(2).KeyPath, kUserDefined + "\\0002");
@@ -139,7 +125,7 @@ TEST_F(ModelTest, MoveDeleteAndNew)
 }
 
 // In the second layout the built-in items are fixed-checked and count as checked. New stops
-// where another entry would not fit the order list, its ids or the user numbers.
+// where another entry would not fit the order list or its ids.
 TEST_F(ModelTest, NewUntilTheOrderListIsFull)
 {
     load(kSevenChecked, ql::kSecondLayout);
@@ -156,8 +142,6 @@ TEST_F(ModelTest, NewUntilTheOrderListIsFull)
     PutString(HKEY_CURRENT_USER, kOrder, "9998", "I1");
     load("9998");
     EXPECT_FALSE(model->CanAddItem()) << "the next id would be the marker";
-    load("0001", ql::kFirstLayout, 9999);
-    EXPECT_FALSE(model->CanAddItem()) << "user numbers have four digits";
 }
 
 } // namespace
