@@ -2,8 +2,10 @@
 #include "pagekit/Controls.h"
 #include "quicklinks/AddItem.h"
 #include "quicklinks/ClientItem.h"
+#include "quicklinks/FilePath.h"
 #include "settings/StringTable.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,6 +20,63 @@
 namespace {
 
 using namespace res::additem;
+
+// "{dir}" holds the files "my app" and "tool"; "{long}" is a file whose path has 259 characters.
+// QSCUST_DIR names the folder, QSCUST_SPACED "{dir}/my app", QSCUST_LONG 300 characters.
+class PathFiles {
+public:
+    PathFiles()
+    {
+        m_long = m_dir.filePath(QString(258 - m_dir.path().size(), u'a'));
+        for (const QString& path : {m_dir.filePath("my app"), m_dir.filePath("tool"), m_long}) {
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly))
+                throw std::runtime_error("cannot create a test file");
+        }
+        qputenv("QSCUST_DIR", m_dir.path().toLocal8Bit());
+        qputenv("QSCUST_SPACED", m_dir.filePath("my app").toLocal8Bit());
+        qputenv("QSCUST_LONG", QByteArray(300, 'x'));
+    }
+    ~PathFiles()
+    {
+        for (const char* name : {"QSCUST_DIR", "QSCUST_SPACED", "QSCUST_LONG"})
+            qunsetenv(name);
+    }
+    QString Resolve(const char* text) const
+    {
+        return QString::fromUtf8(text).replace("{dir}", m_dir.path()).replace("{long}", m_long);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_long;
+};
+
+QString UrlOrPath(const QString& text) { return ql::PathIsURL(text) ? "url" : "path"; }
+
+TEST(FilePath, WhatACommandNames)
+{
+    const PathFiles files;
+    const struct {
+        const char* name;
+        QString (*function)(const QString&);
+        const char* text;
+        const char* expected;
+    } cases[] = {
+        {"url_scheme_chars", UrlOrPath, "svn+ssh.2-x:host", "url"},
+        {"drive_letter_is_no_scheme", UrlOrPath, "C:\\Tools\\x.exe", "path"},
+        {"scheme_starts_with_letter", UrlOrPath, "1ab:c", "path"},
+        {"unknown_and_lone_percent_stay", ql::ExpandEnvironmentStrings, "5% %QSCUST_NONE% %%x", "5% %QSCUST_NONE% %%x"},
+        {"260_characters_are_kept", ql::ExpandEnvironmentStrings, "{long}x", "{long}x"},
+        {"open_quote_loses_trailing_blanks", ql::PathRemoveArgs, "\"a b  ", "\"a b"},
+        {"quoted_variable_with_args", ql::CheckFilePath, "\"%QSCUST_DIR%/my app\" -option", "{dir}/my app"},
+        {"blank_from_variable_cuts", ql::CheckFilePath, "%QSCUST_SPACED%", ""},
+        {"text_cut_to_259", ql::CheckFilePath, "{long}x", "{long}"},
+        {"failed_expansion_names_nothing", ql::CheckFilePath, "{dir}/tool %QSCUST_LONG%", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.function(files.Resolve(c.text)), files.Resolve(c.expected)) << c.name;
+}
 
 template <class T>
 T& Control(const QWidget& dialog, int id)
