@@ -252,12 +252,13 @@ LSTATUS RootStore::ready(Need need)
         return ERROR_ENVVAR_NOT_FOUND;
     if (m_broken != ERROR_SUCCESS)
         return m_broken;
-    const QByteArray file = QFile::encodeName(m_config.path);
-    if (m_db && m_snapshot && FileStamp(file) != m_snapshotStamp)
+    // Every call on a key passes here: the usual answer, an open connection, costs no file name.
+    if (m_db && m_snapshot && FileStamp(QFile::encodeName(m_config.path)) != m_snapshotStamp)
         close();
     const bool wantWrite = need != Need::Read;
     if (m_db && (!wantWrite || m_dbWritable))
         return ERROR_SUCCESS;
+    const QByteArray file = QFile::encodeName(m_config.path);
     if (wantWrite) {
         if (const LSTATUS status = writeStatus(); status != ERROR_SUCCESS)
             return status;
