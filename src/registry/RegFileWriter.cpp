@@ -1,6 +1,7 @@
 #include "RegFileWriter.h"
 
 #include "RegKeyName.h"
+#include "RegValues.h"
 #include "Utf16Le.h"
 
 #include <QtEndian>
@@ -81,15 +82,12 @@ LSTATUS ExportKey(HKEY key, const QString& keyLine, QString* out, QString* faile
         *out += FormatValueLine(name, type, data) + QStringLiteral("\r\n");
     if (status != ERROR_NO_MORE_ITEMS)
         return status;
-    for (DWORD i = 0; (status = RegEnumKeyEx(key, i, &name)) == ERROR_SUCCESS; ++i) {
-        Key sub;
-        if ((status = RegOpenKeyEx(key, name, KEY_READ, sub.put())) != ERROR_SUCCESS)
-            return status;
-        if ((status = ExportKey(sub, keyLine + u'\\' + name, out, failedKey)) != ERROR_SUCCESS)
-            return status;
-    }
+    status = ForEachSubkey(key, keyLine,
+                           [&](HKEY sub, const QString& line) { return ExportKey(sub, line, out, failedKey); });
+    if (status != ERROR_SUCCESS)
+        return status;
     *failedKey = keyLine;
-    return status == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : status;
+    return ERROR_SUCCESS;
 }
 
 } // namespace

@@ -18,6 +18,23 @@ LSTATUS SetDword(HKEY key, const QString& name, DWORD value);
 // REG_SZ (or another string type) with its terminator: (length + 1) * 2 bytes.
 LSTATUS SetString(HKEY key, const QString& name, const QString& text, DWORD type = REG_SZ);
 
+// Opens each subkey of key for reading, in enumeration order, and hands it to visit(subkey,
+// path + "\\" + name); stops at the first failure of the walk or of visit.
+template <typename Visit>
+LSTATUS ForEachSubkey(HKEY key, const QString& path, Visit&& visit)
+{
+    QString name;
+    LSTATUS status;
+    for (DWORD i = 0; (status = RegEnumKeyEx(key, i, &name)) == ERROR_SUCCESS; ++i) {
+        Key sub;
+        if ((status = RegOpenKeyEx(key, name, KEY_READ, sub.put())) != ERROR_SUCCESS)
+            return status;
+        if ((status = visit(sub.get(), path + u'\\' + name)) != ERROR_SUCCESS)
+            return status;
+    }
+    return status == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : status;
+}
+
 // Buffer size of the system's fixed text buffers: 259 characters and the terminator.
 constexpr int kTextBufferUnits = 260;
 

@@ -360,17 +360,10 @@ LSTATUS Command::printKey(HKEY key, const QString& fullName, bool recursive, boo
         m_out << '\n';
     else if (!top)
         m_out << fullName << "\n\n";
-    for (i = 0; (status = RegEnumKeyEx(key, i, &name)) == ERROR_SUCCESS; ++i) {
-        if (!recursive) {
-            m_out << fullName << '\\' << name << '\n';
-            continue;
-        }
-        Key sub;
-        if ((status = RegOpenKeyEx(key, name, KEY_READ, sub.put())) != ERROR_SUCCESS)
-            return status;
-        if ((status = printKey(sub, fullName + u'\\' + name, true, false)) != ERROR_SUCCESS)
-            return status;
-    }
+    if (recursive)
+        return ForEachSubkey(key, fullName, [&](HKEY sub, const QString& name) { return printKey(sub, name, true, false); });
+    for (i = 0; (status = RegEnumKeyEx(key, i, &name)) == ERROR_SUCCESS; ++i)
+        m_out << fullName << '\\' << name << '\n';
     return status == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : status;
 }
 
@@ -390,15 +383,8 @@ LSTATUS Command::searchValue(HKEY key, const QString& fullName, const QString& v
     } else if (status != ERROR_FILE_NOT_FOUND) {
         return status;
     }
-    QString name;
-    for (DWORD i = 0; (status = RegEnumKeyEx(key, i, &name)) == ERROR_SUCCESS; ++i) {
-        Key sub;
-        if ((status = RegOpenKeyEx(key, name, KEY_READ, sub.put())) != ERROR_SUCCESS)
-            return status;
-        if ((status = searchValue(sub, fullName + u'\\' + name, valueName, found)) != ERROR_SUCCESS)
-            return status;
-    }
-    return status == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : status;
+    return ForEachSubkey(key, fullName,
+                         [&](HKEY sub, const QString& name) { return searchValue(sub, name, valueName, found); });
 }
 
 int Command::query(const Options& o)
