@@ -109,14 +109,14 @@ void SetManagedMode(bool managed)
     g_managed = managed;
 }
 
-qint32 GetPolicyDword(const QString& name)
+qint32 GetPolicyDword(const QString& name, qint32 whenUnreadable)
 {
-    return qint32(ReadDword(HKEY_LOCAL_MACHINE, kPolicyKey, name, DWORD(-1)));
+    return qint32(ReadDword(HKEY_LOCAL_MACHINE, kPolicyKey, name, DWORD(-1), DWORD(whenUnreadable)));
 }
 
 qint32 GetHidePolicy(const QString& name)
 {
-    return qint32(ReadDword(HKEY_LOCAL_MACHINE, kPolicyKey, name, DWORD(-1), 0));
+    return GetPolicyDword(name, 0);
 }
 
 DWORD GetXmlControl(const QString& name)

@@ -38,8 +38,9 @@ bool DetectManagedMode();
 bool IsManagedMode();
 void SetManagedMode(bool managed);
 
-// -1 when the policy key or value is missing or longer than 4 bytes.
-qint32 GetPolicyDword(const QString& name);
+// -1 when the policy key or value is missing or longer than 4 bytes; whenUnreadable when the
+// machine store cannot be read (a policy that fixes a choice passes the value that grants least).
+qint32 GetPolicyDword(const QString& name, qint32 whenUnreadable = -1);
 // A Hide box's policy ("HideQLinks", ...): 0, which disables the box, when it cannot be read.
 qint32 GetHidePolicy(const QString& name);
 reg::DWORD GetXmlControl(const QString& name);
