@@ -185,6 +185,18 @@ Ein Administrator kann sie wiederherstellen: talven-reg als root ausführen, zum
    <source>199</source>
    <translation>Die Liste ist voll: Löschen Sie einen Eintrag, bevor Sie einen neuen hinzufügen.</translation>
   </message>
+  <message>
+   <source>260</source>
+   <translation>Die gespeicherten Einstellungen der Tastenbeleuchtung können nicht gelesen werden; sie werden daher nur angezeigt und bleiben unverändert.</translation>
+  </message>
+  <message>
+   <source>261</source>
+   <translation>Ihr Administrator hat die Tastenbeleuchtung ausgeschaltet.</translation>
+  </message>
+  <message>
+   <source>262</source>
+   <translation>Es wurde keine Tastenbeleuchtung gefunden; ihr Standardzustand und ihre Anzeige können daher weder eingestellt noch in der Vorschau gezeigt werden.</translation>
+  </message>
  </context>
  <context>
   <name>dialog129</name>

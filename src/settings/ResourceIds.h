@@ -52,6 +52,10 @@ enum StringId : unsigned {
     IDS_QUICKLINKS_TOO_LONG = 197,
     IDS_QUICKLINKS_NO_ORDER_KEY = 198,
     IDS_QUICKLINKS_FULL = 199,
+    // The Button light page's line that says why the light cannot be set or previewed.
+    IDS_BUTTONLIGHT_UNREADABLE = 260,
+    IDS_BUTTONLIGHT_POLICY_OFF = 261,
+    IDS_BUTTONLIGHT_NO_DEVICE = 262,
 };
 
 // Dialog template ids.
@@ -121,9 +125,12 @@ enum : int {
     IDC_LIGHT_OFF = 1040,
     IDC_INDICATION_GROUP = 1041,
     IDC_INDICATION_FOR_LABEL = 1042,
+    IDC_INDICATION_FOR = 1043,
     IDC_INDICATION_TYPE_LABEL = 1044,
+    IDC_INDICATION_TYPE = 1045,
     IDC_SETTINGS = 1046,
     IDC_PREVIEW = 1047,
+    IDC_LIGHT_STATUS = 1057,
 };
 } // namespace buttonlight
 

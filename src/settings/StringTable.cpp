@@ -62,6 +62,10 @@ const std::map<unsigned, const char16_t*>& Strings()
         {IDS_QUICKLINKS_TOO_LONG, u"The stored list has more entries than can be saved, so it is shown read-only."},
         {IDS_QUICKLINKS_NO_ORDER_KEY, u"The client has not created its Quick Links list yet, so it cannot be changed."},
         {IDS_QUICKLINKS_FULL, u"The list is full: delete an entry before adding a new one."},
+        // Button light page.
+        {IDS_BUTTONLIGHT_UNREADABLE, u"The stored button light settings cannot be read, so they are shown read-only and kept as they are."},
+        {IDS_BUTTONLIGHT_POLICY_OFF, u"Your administrator has switched the button light off."},
+        {IDS_BUTTONLIGHT_NO_DEVICE, u"No button light was found, so its default state and indication cannot be set or previewed."},
     };
     return table;
 }
