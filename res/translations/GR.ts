@@ -433,7 +433,7 @@ Wenn Sie Ihre Administratorrechte aktivieren, gehen die Änderungen verloren, di
   </message>
   <message>
    <source>1046</source>
-   <translation>&amp;Einstellungen...</translation>
+   <translation>Ein&amp;stellungen...</translation>
   </message>
   <message>
    <source>1047</source>
