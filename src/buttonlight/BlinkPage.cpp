@@ -14,7 +14,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -213,16 +212,14 @@ void CBlink::OnBnClickedLightOff()
 
 void CBlink::OnBnClickedSettings()
 {
-    if (!m_rules.FunctionSelected())
+    // The arguments reach the program as they are, never through a shell; a folder or a document
+    // opens in the program the desktop has for it.
+    QStringList command = m_rules.SettingsCommand();
+    if (command.isEmpty())
         return;
-    const IndicationItem& item = m_rules.SelectedItem();
-    // Only an absolute path that exists is started; the parameters are split as a command line
-    // and reach the program as its arguments, never through a shell.
-    const QFileInfo program(item.SettingProgramPath);
-    if (!program.isAbsolute() || !program.exists())
-        return;
+    const QFileInfo program(command.takeFirst());
     if (program.isFile() && program.isExecutable())
-        platform::StartProgram(program.filePath(), QProcess::splitCommand(item.SettingProgramParameters), QString());
+        platform::StartProgram(program.filePath(), command, QString());
     else
         QDesktopServices::openUrl(QUrl::fromLocalFile(program.filePath()));
 }

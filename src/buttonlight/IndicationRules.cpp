@@ -1,5 +1,8 @@
 #include "buttonlight/IndicationRules.h"
 
+#include <QFileInfo>
+#include <QProcess>
+
 using reg::DWORD;
 
 namespace {
@@ -62,6 +65,14 @@ void IndicationRules::SetLightOnByDefault(bool on)
         if (m_entries[entry].BlinkLevel == blink::kOn)
             m_entries[entry].BlinkLevel = blink::kLowBlink;
     }
+}
+
+QStringList IndicationRules::SettingsCommand() const
+{
+    const QFileInfo program(SelectedItem().SettingProgramPath);
+    if (!FunctionSelected() || !program.isAbsolute() || !program.exists())
+        return {};
+    return QStringList(program.filePath()) + QProcess::splitCommand(SelectedItem().SettingProgramParameters);
 }
 
 IndicationRules::Controls IndicationRules::EnabledControls(bool locked, bool capable, bool disableBlink) const

@@ -39,6 +39,10 @@ public:
     // Light on by default turns every level 1 into 2, as the type list then has no steady light.
     void SetLightOnByDefault(bool on);
 
+    // What Settings... starts for the selected function: its program, which must be an absolute
+    // path that exists, then its parameters split as a command line; empty when there is none.
+    QStringList SettingsCommand() const;
+
     struct Controls {
         bool defaultButtons = false;
         bool functionList = false;

@@ -10,14 +10,11 @@
 #include "shell/QsCustSheet.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QKeyEvent>
 #include <QRadioButton>
-
-#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -32,12 +29,12 @@ const QString kUntouched = "[none] timer heartbeat 0 500 500";
 
 // A light under TALVEN_LED_ROOT, as the LED class shows it; "trigger brightness delay_on delay_off" is its state.
 struct FakeLed {
-    explicit FakeLed(bool present = true, const QByteArray& triggers = "[none] timer heartbeat")
+    explicit FakeLed(bool present = true, const QByteArray& triggers = "[none] timer heartbeat", const QByteArray& delay = "500")
     {
         qputenv("TALVEN_LED_ROOT", dir.path().toLocal8Bit());
         if (present && QDir(dir.path()).mkdir("KVXPmDrv")) {
             for (const auto& [file, text] : {std::pair{"brightness", QByteArray("0")}, {"max_brightness", "255"},
-                                             {"trigger", triggers}, {"delay_on", "500"}, {"delay_off", "500"}})
+                                             {"trigger", triggers}, {"delay_on", delay}, {"delay_off", delay}})
                 Put(file, text);
         }
     }
@@ -115,26 +112,21 @@ TEST(LedDeviceTest, LevelsAndRefusals)
 {
     const struct { DWORD level; const char* bytes; const char* light; bool present = true; const char* refusing = nullptr;
                    QByteArray triggers = "timer"; int capable = 1; } cases[] = {
-        {0, "0000", "none 0 1000 1000"}, {1, "0100", "none 255 1000 1000"}, {2, "1100", "timer 0 1000 1000"},
-        {3, "1110", "timer 0 400 400"},  {4, "1120", "timer 0 100 100"},    {5, "0000", "none 0 1000 1000"},
-        {1, "0100", "? ? ? ?", false, nullptr, "", 0},
-        {1, "0100", "timer 0 1000 1000", true, "max_brightness"},
-        {4, "1120", "timer ? 1000 1000", true, "brightness", "timer", 0},
-        {1, "0100", "? 0 1000 1000", true, "trigger"},
-        {3, "1110", "[none] heartbeat 0 1000 1000", true, nullptr, "[none] heartbeat"},
+        {0, "00000000", "none 0 1000 1000"}, {1, "00010000", "none 255 1000 1000"}, {2, "01010000", "timer 0 1000 1000"},
+        {3, "01010100", "timer 0 400 400"},  {4, "01010200", "timer 0 100 100"},    {5, "00000000", "none 0 1000 1000"},
+        {1, "00010000", "? ? ? ?", false, nullptr, "", 0},
+        {1, "00010000", "timer 0 1000 1000", true, "max_brightness"},
+        {4, "01010200", "timer ? 1000 1000", true, "brightness", "timer", 0},
+        {1, "00010000", "? 0 1000 1000", true, "trigger"},
+        {3, "01010100", "[none] heartbeat 0 1000 1000", true, nullptr, "[none] heartbeat"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.light);
-        unsigned char bytes[4];
         const platform::LedRequest request = blink::LightRequest(c.level);
-        std::memcpy(bytes, &request, sizeof bytes);
-        EXPECT_EQ(QString("%1%2%3%4").arg(bytes[0]).arg(bytes[1]).arg(bytes[2]).arg(bytes[3]), c.bytes);
-        FakeLed led(c.present, c.triggers);
-        for (const char* delay : {"delay_on", "delay_off"})
-            c.present ? led.Put(delay, "1000") : void();
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(&request), sizeof request).toHex(), c.bytes);
+        FakeLed led(c.present, c.triggers, "1000");
         if (c.refusing) {
-            QFile::remove(led.Path(c.refusing));
-            QDir().mkdir(led.Path(c.refusing));
+            EXPECT_TRUE(QFile::remove(led.Path(c.refusing)) && QDir().mkdir(led.Path(c.refusing)));
         }
         EXPECT_EQ(CBlink::IsLedCapable(), c.capable);
         CBlink::DoLedPreview(c.level);
@@ -196,8 +188,8 @@ TEST(BlinkPageTest, OkWrites)
         {"a key gone is skipped", [](auto&) { PutFunctions("B"); }, [=](Page& page) { choose(1)(page); RegDeleteTree(HKEY_CURRENT_USER, kRoot + "\\A"); },
          "0 A:-/- B:0/3 C:0/4"},
         {"unreadable values stay", [](auto&) {
-             PutTooLong(kRoot, "DefaultState");
              PutFunctions("B");
+             PutTooLong(kRoot, "DefaultState");
              PutTooLong(kRoot + "\\B", "BlinkLevel");
              PutString(HKEY_CURRENT_USER, kRoot + "\\B", "ProgramName", QString(300, 'n'));
          }, [](Page&) {}, "- A:0/1 B:1/- C:0/4", false, 602},
@@ -243,32 +235,24 @@ TEST(BlinkPageTest, ClosingRestoresTheLight)
     }
 }
 
-// Settings starts only an absolute path that exists, with the parameters as separate arguments
-// that no shell sees.
-TEST(BlinkPageTest, SettingsStartsTheProgram)
+// Settings starts only an absolute path that exists, with the parameters split into arguments as
+// a command line is, for no shell to see.
+TEST(IndicationRulesTest, SettingsCommand)
 {
-    QTemporaryDir dir;
-    const QString script = dir.filePath("settings"), out = dir.filePath("args");
-    QFile file(script);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QString("#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > '%1'\n").arg(out).toUtf8());
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
-    for (const QString& path : {QDir::current().relativeFilePath(script), script + "-missing", script}) {
-        GuiEnvironment env;
-        PutFunctions("A");
-        PutString(HKEY_CURRENT_USER, kRoot + "\\A", "SettingProgramPath", path);
-        PutString(HKEY_CURRENT_USER, kRoot + "\\A", "SettingProgramParameters", "--page \"a b\" ; touch x");
-        Page page;
-        Click(page, IDC_SETTINGS);
-        WaitFor([&] { return QFile::exists(out); }, path == script ? 5000 : 300);
-        QFile args(out);
-        EXPECT_EQ(args.open(QIODevice::ReadOnly) ? args.readAll() : "", path == script ? "[--page][a b][;][touch][x]" : "");
+    const QString program = QCoreApplication::applicationFilePath();
+    const struct { QString path; QString command; } cases[] = {
+        {program, program + "|--page|a b|;|touch|x"}, {QDir::current().relativeFilePath(program), ""}, {program + "-missing", ""}};
+    for (const auto& c : cases) {
+        blink::StoredSettings stored;
+        stored.items = {{"A", "Function A", c.path, "--page \"a b\" ; touch x", 1, 1, {}}};
+        IndicationRules rules;
+        rules.Load(stored, false);
+        EXPECT_EQ(rules.SettingsCommand().join('|'), c.command);
     }
 }
 
 // Through the sheet: choose a function and a type, Preview (the light blinks), its end restores
-// the client's level, OK stores exactly the expected settings and puts the light back.
+// the client's level, and OK stores exactly the expected settings.
 TEST(BlinkPageTest, ChooseAndPreviewThroughTheSheet)
 {
     GuiEnvironment env;
@@ -291,14 +275,11 @@ TEST(BlinkPageTest, ChooseAndPreviewThroughTheSheet)
         EXPECT_EQ(led.State(), "timer 0 1000 1000");
         EXPECT_TRUE(WaitFor([&page] { return !page.PreviewRuns(); }));
         EXPECT_EQ(led.State(), "timer 0 100 100");
-        led.Put("trigger", "none");
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(&dialog, &enter);
+        dialog.accept();
     }));
     CCustomizerApp app;
     app.InitInstance();
     EXPECT_EQ(app.LastSheetResult(), 1);
-    EXPECT_EQ(led.State(), "timer 0 100 100");
     QByteArray exported;
     ASSERT_EQ(ExportRegFile(Root::CurrentUser, kRoot, &exported), ERROR_SUCCESS);
     QFile expected(QStringLiteral(QSCUST_TEST_DATA "/buttonlight/after_ok.reg"));
