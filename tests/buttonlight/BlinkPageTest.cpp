@@ -266,8 +266,10 @@ TEST(BlinkPageTest, ChooseAndPreviewThroughTheSheet)
         auto& page = *static_cast<CBlink*>(static_cast<CQsCustSheet&>(dialog).GetPage(4));
         page.SetPreviewPeriod(50);
         QComboBox* functions = List(page, IDC_INDICATION_FOR);
+        const auto toRightEdge = [&] { return page.width() - functions->mapTo(&page, QPoint()).x(); };
+        EXPECT_TRUE(WaitFor([&] { return functions->width() < toRightEdge() - 20; })) << "laid out, Settings beside it";
         functions->showPopup();
-        EXPECT_GE(functions->view()->window()->width(), page.width() - functions->mapTo(&page, QPoint()).x());
+        EXPECT_GE(functions->view()->window()->width(), toRightEdge());
         functions->hidePopup();
         functions->setCurrentIndex(2);
         List(page, IDC_INDICATION_TYPE)->setCurrentIndex(1);
