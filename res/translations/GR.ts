@@ -185,6 +185,23 @@ Ein Administrator kann sie wiederherstellen: talven-reg als root ausführen, zum
    <source>199</source>
    <translation>Die Liste ist voll: Löschen Sie einen Eintrag, bevor Sie einen neuen hinzufügen.</translation>
   </message>
+  <!-- The Resource Center page. -->
+  <message>
+   <source>200</source>
+   <translation>Die gespeicherten Kategorien können nicht gelesen werden und bleiben daher unverändert.</translation>
+  </message>
+  <message>
+   <source>201</source>
+   <translation>Die gespeicherte Liste hat mehr Einträge, als gespeichert werden können, und bleibt daher unverändert.</translation>
+  </message>
+  <message>
+   <source>202</source>
+   <translation>Der Client ordnet dieses Ressourcencenter selbst an: Seine Kategorien werden hier nur angezeigt.</translation>
+  </message>
+  <message>
+   <source>203</source>
+   <translation>In dieser Spracheinstellung zeigt der Client alle Kategorien: Änderungen werden nicht gespeichert.</translation>
+  </message>
  </context>
  <context>
   <name>dialog129</name>

@@ -52,6 +52,13 @@ enum StringId : unsigned {
     IDS_QUICKLINKS_TOO_LONG = 197,
     IDS_QUICKLINKS_NO_ORDER_KEY = 198,
     IDS_QUICKLINKS_FULL = 199,
+    // The Resource Center list: the category a language library may name, and the line that says
+    // why the list is shown only.
+    IDS_CATEGORY_CODE_ZERO = 18990,
+    IDS_RESOURCECENTER_UNREADABLE = 200,
+    IDS_RESOURCECENTER_TOO_LONG = 201,
+    IDS_RESOURCECENTER_LAYOUT = 202,
+    IDS_RESOURCECENTER_NLS = 203,
 };
 
 // Dialog template ids.
@@ -95,7 +102,7 @@ enum : int {
 } // namespace quicklinks
 
 namespace resourcecenter {
-enum : int { IDC_LIST_LABEL = 1056 };
+enum : int { IDC_OUTPUTLIST = 1002, IDC_LIST_LABEL = 1056, IDC_LIST_STATUS = 1057 };
 } // namespace resourcecenter
 
 namespace messagecenter {

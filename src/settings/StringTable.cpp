@@ -62,6 +62,11 @@ const std::map<unsigned, const char16_t*>& Strings()
         {IDS_QUICKLINKS_TOO_LONG, u"The stored list has more entries than can be saved, so it is shown read-only."},
         {IDS_QUICKLINKS_NO_ORDER_KEY, u"The client has not created its Quick Links list yet, so it cannot be changed."},
         {IDS_QUICKLINKS_FULL, u"The list is full: delete an entry before adding a new one."},
+        // The Resource Center page.
+        {IDS_RESOURCECENTER_UNREADABLE, u"The stored categories cannot be read, so they are kept as they are."},
+        {IDS_RESOURCECENTER_TOO_LONG, u"The stored list has more entries than can be saved, so it is kept as it is."},
+        {IDS_RESOURCECENTER_LAYOUT, u"The client lays out this Resource Center itself: its categories are only shown here."},
+        {IDS_RESOURCECENTER_NLS, u"In this language setting the client shows every category: changes are not saved."},
     };
     return table;
 }
