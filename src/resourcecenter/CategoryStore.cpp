@@ -31,13 +31,6 @@ constexpr unsigned kCategoryStrings[] = {
     res::IDS_CATEGORY_TECHNOLOGIES, res::IDS_CATEGORY_HELP, res::IDS_CATEGORY_MULTIMEDIA,
     res::IDS_CATEGORY_COMMUNICATION, res::IDS_CATEGORY_SMALL_BUSINESS, res::IDS_CATEGORY_OTHERS};
 
-CategoryLoad Kept(ql::StoredList why)
-{
-    CategoryLoad load;
-    load.stored = why;
-    return load;
-}
-
 } // namespace
 
 DWORD XmlControl() { return settings::GetXmlControl(QStringLiteral("ResourceCenter")); }
@@ -86,14 +79,13 @@ CategoryLoad LoadOrderList()
 {
     Key order;
     const HKEY root = settings::IsManagedMode() ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    // A missing key reads as a missing list: the save then finds no key to write.
     LSTATUS status = RegOpenKeyEx(root, CurrentOrderKey(), KEY_READ, order.put());
-    if (status == ERROR_FILE_NOT_FOUND)
-        return Kept(ql::StoredList::NoOrderKey);
     QString list;
     if (status == ERROR_SUCCESS)
         status = QueryString(order, kDefaultValue, kOrderListUnits, &list);
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-        return Kept(ql::StoredList::Unreadable);
+        return {{}, ql::StoredList::Unreadable};
 
     CategoryLoad load;
     bool notShown = false;

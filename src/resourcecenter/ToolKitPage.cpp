@@ -113,7 +113,7 @@ void CToolKit::OnTimer(unsigned timerId)
 void CToolKit::PopulateItemList()
 {
     m_model.PopulateItemList(ListMode());
-    if (m_model.KeepsStoredList() && m_model.StoredListState() != ql::StoredList::NoOrderKey) {
+    if (m_model.KeepsStoredList()) {
         // Nothing that the user changes here could be saved without losing the stored list.
         for (QWidget* control : ContentControls())
             DisableControl(control);
