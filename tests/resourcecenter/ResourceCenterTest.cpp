@@ -25,10 +25,7 @@ const QString kPolicyData = QStringLiteral("Software\\Policies\\Orvane\\TALVEN\\
 
 QByteArray Utf16(const QString& text) { return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2); }
 
-void PutText(HKEY root, const QString& path, const QString& text, DWORD type = REG_SZ)
-{
-    PutValue(root, path, QString(), type, Utf16(text + QChar(0)));
-}
+void PutText(HKEY root, const QString& path, const QString& text, DWORD type = REG_SZ) { PutValue(root, path, {}, type, Utf16(text + QChar(0))); }
 
 QString Export(Root root, const QString& path)
 {
