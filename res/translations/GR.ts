@@ -197,6 +197,23 @@ Ein Administrator kann sie wiederherstellen: talven-reg als root ausführen, zum
    <source>262</source>
    <translation>Es wurde keine Tastenbeleuchtung gefunden; ihr Standardzustand und ihre Anzeige können daher weder eingestellt noch in der Vorschau gezeigt werden.</translation>
   </message>
+  <!-- The Resource Center page. -->
+  <message>
+   <source>200</source>
+   <translation>Die gespeicherten Kategorien können nicht gelesen werden und bleiben daher unverändert.</translation>
+  </message>
+  <message>
+   <source>201</source>
+   <translation>Die gespeicherte Liste hat mehr Einträge, als gespeichert werden können, und bleibt daher unverändert.</translation>
+  </message>
+  <message>
+   <source>202</source>
+   <translation>Der Client ordnet dieses Ressourcencenter selbst an: Seine Kategorien werden hier nur angezeigt.</translation>
+  </message>
+  <message>
+   <source>203</source>
+   <translation>In dieser Spracheinstellung zeigt der Client alle Kategorien: Änderungen werden nicht gespeichert.</translation>
+  </message>
  </context>
  <context>
   <name>dialog129</name>

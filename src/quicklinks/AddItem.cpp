@@ -2,7 +2,7 @@
 
 #include "pagekit/Controls.h"
 #include "pagekit/Modal.h"
-#include "quicklinks/ClientItem.h"
+#include "clientitems/ClientItem.h"
 #include "quicklinks/FilePath.h"
 #include "settings/StringTable.h"
 

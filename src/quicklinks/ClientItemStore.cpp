@@ -1,7 +1,7 @@
 #include "quicklinks/ClientItemStore.h"
 
 #include "platform/UserRights.h"
-#include "quicklinks/OrderList.h"
+#include "clientitems/OrderList.h"
 #include "registry/RegValues.h"
 #include "settings/Settings.h"
 #include "trace/Trace.h"

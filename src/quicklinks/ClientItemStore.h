@@ -2,8 +2,9 @@
 // Where the client's items and their order live, and how the Quick Links list is read from and
 // written to the store. Every call resolves its keys afresh from the layout mode and managed mode.
 
+#include "clientitems/ClientItem.h"
+#include "clientitems/OrderList.h"
 #include "pagekit/StateImage.h"
-#include "quicklinks/ClientItem.h"
 #include "registry/RegTypes.h"
 #include "settings/PageSave.h"
 
@@ -46,18 +47,6 @@ struct ListEntry {
     // The item's values could not all be read, or its key path was cut: the save neither
     // rewrites nor deletes its key.
     bool keepStored = false;
-};
-
-// Whether the stored order list may be rewritten, and if not, why it must stay as it is.
-enum class StoredList {
-    Editable,
-    // The order data could not be read, or the list holds no text (no entries, and saving the
-    // empty list would wipe what is stored).
-    Unreadable,
-    // More ids than a written list can hold.
-    TooLong,
-    // The client has no Order key: the save never makes it, so nothing written would be listed.
-    NoOrderKey,
 };
 
 struct ItemListLoad {

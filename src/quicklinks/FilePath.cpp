@@ -1,6 +1,6 @@
 #include "quicklinks/FilePath.h"
 
-#include "quicklinks/ClientItem.h"
+#include "clientitems/ClientItem.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 #include "quicklinks/QuickLinkModel.h"
 
 #include "platform/UserRights.h"
-#include "quicklinks/OrderList.h"
+#include "clientitems/OrderList.h"
 #include "settings/Settings.h"
 #include "settings/StringTable.h"
 

@@ -56,6 +56,13 @@ enum StringId : unsigned {
     IDS_BUTTONLIGHT_UNREADABLE = 260,
     IDS_BUTTONLIGHT_POLICY_OFF = 261,
     IDS_BUTTONLIGHT_NO_DEVICE = 262,
+    // The Resource Center list: the category a language library may name, and the line that says
+    // why the list is shown only.
+    IDS_CATEGORY_CODE_ZERO = 18990,
+    IDS_RESOURCECENTER_UNREADABLE = 200,
+    IDS_RESOURCECENTER_TOO_LONG = 201,
+    IDS_RESOURCECENTER_LAYOUT = 202,
+    IDS_RESOURCECENTER_NLS = 203,
 };
 
 // Dialog template ids.
@@ -99,7 +106,7 @@ enum : int {
 } // namespace quicklinks
 
 namespace resourcecenter {
-enum : int { IDC_LIST_LABEL = 1056 };
+enum : int { IDC_OUTPUTLIST = 1002, IDC_LIST_LABEL = 1056, IDC_LIST_STATUS = 1057 };
 } // namespace resourcecenter
 
 namespace messagecenter {

@@ -66,6 +66,11 @@ const std::map<unsigned, const char16_t*>& Strings()
         {IDS_BUTTONLIGHT_UNREADABLE, u"The stored button light settings cannot be read, so they are shown read-only and kept as they are."},
         {IDS_BUTTONLIGHT_POLICY_OFF, u"Your administrator has switched the button light off."},
         {IDS_BUTTONLIGHT_NO_DEVICE, u"No button light was found, so its default state and indication cannot be set or previewed."},
+        // The Resource Center page.
+        {IDS_RESOURCECENTER_UNREADABLE, u"The stored categories cannot be read, so they are kept as they are."},
+        {IDS_RESOURCECENTER_TOO_LONG, u"The stored list has more entries than can be saved, so it is kept as it is."},
+        {IDS_RESOURCECENTER_LAYOUT, u"The client lays out this Resource Center itself: its categories are only shown here."},
+        {IDS_RESOURCECENTER_NLS, u"In this language setting the client shows every category: changes are not saved."},
     };
     return table;
 }

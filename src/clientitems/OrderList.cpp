@@ -1,4 +1,4 @@
-#include "quicklinks/OrderList.h"
+#include "clientitems/OrderList.h"
 
 #include <limits>
 

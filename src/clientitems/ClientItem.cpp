@@ -1,4 +1,4 @@
-#include "quicklinks/ClientItem.h"
+#include "clientitems/ClientItem.h"
 
 namespace ql {
 
