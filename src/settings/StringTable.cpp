@@ -62,6 +62,12 @@ const std::map<unsigned, const char16_t*>& Strings()
         {IDS_QUICKLINKS_TOO_LONG, u"The stored list has more entries than can be saved, so it is shown read-only."},
         {IDS_QUICKLINKS_NO_ORDER_KEY, u"The client has not created its Quick Links list yet, so it cannot be changed."},
         {IDS_QUICKLINKS_FULL, u"The list is full: delete an entry before adding a new one."},
+        // The Message Center page and its feed editor.
+        {messagecenter::IDS_FEED_KEPT, u"Kept as stored: its values could not be read whole"},
+        {messagecenter::IDS_FEED_CHECKING, u"Checking the feed..."},
+        {messagecenter::IDS_FEEDS_UNREADABLE, u"The stored feeds cannot be read, so they are shown read-only and kept as they are."},
+        {messagecenter::IDS_RSS_ICON, u"RSS feed icon"},
+        {messagecenter::IDS_FEED_NAME_UNFIT, u"A name can have at most 255 characters and no backslash (\\)."},
     };
     return table;
 }
@@ -152,6 +158,14 @@ const DialogTexts& Dialogs()
          u"already made in this session."},
         {{IDD_CONFIRM_ELEVATION, confirm_elevation::IDC_CONTINUE}, u"C&ontinue..."},
         {{IDD_CONFIRM_ELEVATION, IDCANCEL}, u"&Cancel"},
+
+        // The Message Center's feed editor takes its title from the string table.
+        {{messagecenter::IDD_ADDRSSITEM, messagecenter::IDC_FEED_PROMPT}, u"Type a name and URL of RSS Feed."},
+        {{messagecenter::IDD_ADDRSSITEM, messagecenter::IDC_FEED_NAME_LABEL}, u"&Name:"},
+        {{messagecenter::IDD_ADDRSSITEM, messagecenter::IDC_FEED_XMLURL_LABEL}, u"URL of &RSS Feed:"},
+        {{messagecenter::IDD_ADDRSSITEM, messagecenter::IDC_FEED_HTMLURL_LABEL}, u"URL of &HTML Page(Optional):"},
+        {{messagecenter::IDD_ADDRSSITEM, IDOK}, u"&OK"},
+        {{messagecenter::IDD_ADDRSSITEM, IDCANCEL}, u"&Cancel"},
     };
     return table;
 }
