@@ -46,7 +46,8 @@ void FeedCheck::Start(const RssFeed& feed, Origin origin)
     m_sink = sink;
     connect(sink, &mc::CXmlDomEventSink::readyStateChange, this,
             [this, sink](int state, const std::shared_ptr<const mc::XmlDocument>& document) {
-                if (state != mc::CXmlDomEventSink::kCompleted || sink != m_sink || !document)
+                // A replaced check's sink is gone and reports nothing.
+                if (state != mc::CXmlDomEventSink::kCompleted || !document)
                     return;
                 TRACE("WM_XMLDOMNOTIFY : RssDoc");
                 m_sink = nullptr;
