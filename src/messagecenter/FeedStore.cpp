@@ -1,6 +1,7 @@
 #include "messagecenter/FeedStore.h"
 
 #include "registry/RegValues.h"
+#include "registry/Transaction.h"
 #include "settings/Settings.h"
 #include "trace/Trace.h"
 
@@ -70,6 +71,9 @@ QString RssTempKey() { return MessageCenterKey(false) + QStringLiteral("\\RSSTEM
 FeedListLoad LoadFeedList(HKEY root, const QString& keyPath)
 {
     FeedListLoad load;
+    // One transaction for all the reads spares the store a lock of the file per read; it writes
+    // nothing and ends rolled back. A root that may not be written is read without it.
+    const Transaction reading(root == HKEY_LOCAL_MACHINE ? Root::LocalMachine : Root::CurrentUser);
     Key key;
     const LSTATUS opened = RegOpenKeyEx(root, keyPath, KEY_READ, key.put());
     if (opened != ERROR_SUCCESS) {

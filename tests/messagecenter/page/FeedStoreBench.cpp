@@ -59,10 +59,10 @@ QByteArray Folded(const QString& name)
 double MedianMs(const std::function<double()>& run)
 {
     std::vector<double> times;
-    for (int round = 0; round < 7; ++round)
+    for (int round = 0; round < 15; ++round)
         times.push_back(run());
     std::sort(times.begin(), times.end());
-    return times[3];
+    return times[7];
 }
 
 double Ms(const std::function<void()>& work)
@@ -149,5 +149,6 @@ int main(int argc, char** argv)
         sqlite3_finalize(s);
     sqlite3_close(db);
     const bool loadMet = Report("load of 1,000 feeds", load, rawLoad);
-    return loadMet && Report("OK with 1,000 feeds", ok, rawOk) ? 0 : 1;
+    const bool okMet = Report("OK with 1,000 feeds", ok, rawOk);
+    return loadMet && okMet ? 0 : 1;
 }
