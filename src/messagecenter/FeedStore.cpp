@@ -9,6 +9,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <optional>
 
 namespace mc {
 
@@ -71,15 +72,17 @@ QString RssTempKey() { return MessageCenterKey(false) + QStringLiteral("\\RSSTEM
 FeedListLoad LoadFeedList(HKEY root, const QString& keyPath)
 {
     FeedListLoad load;
-    // One transaction for all the reads spares the store a lock of the file per read; it writes
-    // nothing and ends rolled back. A root that may not be written is read without it.
-    const Transaction reading(root == HKEY_LOCAL_MACHINE ? Root::LocalMachine : Root::CurrentUser);
     Key key;
     const LSTATUS opened = RegOpenKeyEx(root, keyPath, KEY_READ, key.put());
     if (opened != ERROR_SUCCESS) {
         load.complete = opened == ERROR_FILE_NOT_FOUND;
         return load;
     }
+    // The user's feeds are read in one transaction, which spares the store a lock of its file per
+    // read; it writes nothing and ends rolled back. The machine's root is only ever read.
+    std::optional<Transaction> reading;
+    if (root == HKEY_CURRENT_USER)
+        reading.emplace(Root::CurrentUser);
     QString name;
     LSTATUS status = ERROR_SUCCESS;
     for (DWORD index = 0; (status = RegEnumKeyEx(key, index, &name)) == ERROR_SUCCESS; ++index) {
