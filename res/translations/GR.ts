@@ -214,6 +214,26 @@ Ein Administrator kann sie wiederherstellen: talven-reg als root ausführen, zum
    <source>203</source>
    <translation>In dieser Spracheinstellung zeigt der Client alle Kategorien: Änderungen werden nicht gespeichert.</translation>
   </message>
+  <message>
+   <source>210</source>
+   <translation>Wie gespeichert beibehalten: Die Werte konnten nicht vollständig gelesen werden</translation>
+  </message>
+  <message>
+   <source>211</source>
+   <translation>Der Feed wird geprüft...</translation>
+  </message>
+  <message>
+   <source>212</source>
+   <translation>Die gespeicherten Feeds können nicht gelesen werden; sie werden daher schreibgeschützt angezeigt und unverändert beibehalten.</translation>
+  </message>
+  <message>
+   <source>213</source>
+   <translation>RSS-Feed-Symbol</translation>
+  </message>
+  <message>
+   <source>214</source>
+   <translation>Ein Name darf höchstens 255 Zeichen und keinen umgekehrten Schrägstrich (\) enthalten.</translation>
+  </message>
  </context>
  <context>
   <name>dialog129</name>
@@ -455,6 +475,33 @@ Wenn Sie Ihre Administratorrechte aktivieren, gehen die Änderungen verloren, di
   <message>
    <source>1047</source>
    <translation>&amp;Vorschau</translation>
+  </message>
+ </context>
+ <context>
+  <name>dialog169</name>
+  <message>
+   <source>-1</source>
+   <translation>Geben Sie einen Namen und die URL des RSS-Feeds ein.</translation>
+  </message>
+  <message>
+   <source>-2</source>
+   <translation>&amp;Name:</translation>
+  </message>
+  <message>
+   <source>-3</source>
+   <translation>URL des &amp;RSS-Feeds:</translation>
+  </message>
+  <message>
+   <source>-4</source>
+   <translation>URL der &amp;HTML-Seite (optional):</translation>
+  </message>
+  <message>
+   <source>1</source>
+   <translation>&amp;OK</translation>
+  </message>
+  <message>
+   <source>2</source>
+   <translation>&amp;Abbrechen</translation>
   </message>
  </context>
 </TS>

@@ -109,15 +109,39 @@ namespace resourcecenter {
 enum : int { IDC_OUTPUTLIST = 1002, IDC_LIST_LABEL = 1056, IDC_LIST_STATUS = 1057 };
 } // namespace resourcecenter
 
+// The Message Center page (template 131) and its feed editor (template 169), with the page's own
+// strings.
 namespace messagecenter {
 enum : int {
     IDC_NEW = 1008,
     IDC_EDIT = 1009,
     IDC_DELETE = 1010,
     IDC_IMPORT = 1012,
+    IDC_FEEDLIST = 1047,
     IDC_SHOW_MESSAGES = 1048,
     IDC_SHOW_RSS = 1049,
+    IDC_RSS_ICON = 1054,
     IDC_FEEDS_LABEL = 1056,
+    IDC_LIST_STATUS = 1057,
+};
+inline constexpr unsigned IDD_ADDRSSITEM = 169;
+enum : int {
+    IDC_FEED_PROMPT = -1,
+    IDC_FEED_NAME_LABEL = -2,
+    IDC_FEED_XMLURL_LABEL = -3,
+    IDC_FEED_HTMLURL_LABEL = -4,
+    IDC_FEED_NAME = 1051,
+    IDC_FEED_XMLURL = 1052,
+    IDC_FEED_HTMLURL = 1053,
+    IDC_FEED_NAME_HINT = 1058,
+    IDC_FEED_STATUS = 1059,
+};
+enum : unsigned {
+    IDS_FEED_KEPT = 210,
+    IDS_FEED_CHECKING = 211,
+    IDS_FEEDS_UNREADABLE = 212,
+    IDS_RSS_ICON = 213,
+    IDS_FEED_NAME_UNFIT = 214,
 };
 } // namespace messagecenter
 

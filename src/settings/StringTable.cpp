@@ -71,6 +71,12 @@ const std::map<unsigned, const char16_t*>& Strings()
         {IDS_RESOURCECENTER_TOO_LONG, u"The stored list has more entries than can be saved, so it is kept as it is."},
         {IDS_RESOURCECENTER_LAYOUT, u"The client lays out this Resource Center itself: its categories are only shown here."},
         {IDS_RESOURCECENTER_NLS, u"In this language setting the client shows every category: changes are not saved."},
+        // The Message Center page and its feed editor.
+        {messagecenter::IDS_FEED_KEPT, u"Kept as stored: its values could not be read whole"},
+        {messagecenter::IDS_FEED_CHECKING, u"Checking the feed..."},
+        {messagecenter::IDS_FEEDS_UNREADABLE, u"The stored feeds cannot be read, so they are shown read-only and kept as they are."},
+        {messagecenter::IDS_RSS_ICON, u"RSS feed icon"},
+        {messagecenter::IDS_FEED_NAME_UNFIT, u"A name can have at most 255 characters and no backslash (\\)."},
     };
     return table;
 }
@@ -161,6 +167,14 @@ const DialogTexts& Dialogs()
          u"already made in this session."},
         {{IDD_CONFIRM_ELEVATION, confirm_elevation::IDC_CONTINUE}, u"C&ontinue..."},
         {{IDD_CONFIRM_ELEVATION, IDCANCEL}, u"&Cancel"},
+
+        // The Message Center's feed editor takes its title from the string table.
+        {{messagecenter::IDD_ADDRSSITEM, messagecenter::IDC_FEED_PROMPT}, u"Type a name and URL of RSS Feed."},
+        {{messagecenter::IDD_ADDRSSITEM, messagecenter::IDC_FEED_NAME_LABEL}, u"&Name:"},
+        {{messagecenter::IDD_ADDRSSITEM, messagecenter::IDC_FEED_XMLURL_LABEL}, u"URL of &RSS Feed:"},
+        {{messagecenter::IDD_ADDRSSITEM, messagecenter::IDC_FEED_HTMLURL_LABEL}, u"URL of &HTML Page(Optional):"},
+        {{messagecenter::IDD_ADDRSSITEM, IDOK}, u"&OK"},
+        {{messagecenter::IDD_ADDRSSITEM, IDCANCEL}, u"&Cancel"},
     };
     return table;
 }

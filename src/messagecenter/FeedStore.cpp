@@ -1,0 +1,195 @@
+#include "messagecenter/FeedStore.h"
+
+#include "registry/RegValues.h"
+#include "registry/Transaction.h"
+#include "settings/Settings.h"
+#include "trace/Trace.h"
+
+#include <QCollator>
+#include <QSet>
+
+#include <algorithm>
+#include <optional>
+
+namespace mc {
+
+using namespace reg;
+
+namespace {
+
+const QString kXmlUrl = QStringLiteral("xmlUrl");
+const QString kHtmlUrl = QStringLiteral("htmlUrl");
+const QString kEnable = QStringLiteral("Enable");
+const QString kEnableRss = QStringLiteral("EnableRSS");
+// A URL value is read into 1040 bytes with its terminator.
+constexpr int kUrlBufferUnits = int(kMaxStoredUrl) + 1;
+
+// Empty when missing; *whole turns false when the value is there but could not be read whole.
+QString ReadUrl(HKEY key, const QString& name, bool* whole)
+{
+    QString text;
+    const LSTATUS status = QueryString(key, name, kUrlBufferUnits, &text);
+    *whole = *whole && (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND);
+    return status == ERROR_SUCCESS ? text : QString();
+}
+
+std::optional<FeedEntry> ReadFeed(HKEY parent, const QString& name)
+{
+    FeedEntry entry;
+    entry.feed.name = name;
+    Key key;
+    const LSTATUS opened = RegOpenKeyEx(parent, name, KEY_READ, key.put());
+    if (opened == ERROR_FILE_NOT_FOUND)
+        return std::nullopt;
+    bool whole = opened == ERROR_SUCCESS;
+    if (whole) {
+        entry.feed.htmlUrl = ReadUrl(key, kHtmlUrl, &whole);
+        entry.feed.xmlUrl = ReadUrl(key, kXmlUrl, &whole);
+        DWORD enable = 0;
+        const LSTATUS status = QueryDword(key, kEnable, &enable);
+        // A value longer than 4 bytes reads as missing, as any DWORD of the store does.
+        whole = whole && !settings::IsReadFailure(status);
+        entry.feed.Enable = status == ERROR_SUCCESS ? enable : 0;
+    }
+    entry.keepStored = !whole;
+    if (!entry.keepStored && (name.isEmpty() || entry.feed.xmlUrl.isEmpty()))
+        return std::nullopt;
+    return entry;
+}
+
+} // namespace
+
+QString MessageCenterKey(bool managed)
+{
+    return managed ? settings::PolicyDataKey(settings::Area::MessageCenter)
+                   : settings::UserDataKey(settings::Area::MessageCenter);
+}
+
+QString RssKey(bool managed) { return MessageCenterKey(managed) + QStringLiteral("\\RSS"); }
+
+QString RssTempKey() { return MessageCenterKey(false) + QStringLiteral("\\RSSTEMP"); }
+
+FeedListLoad LoadFeedList(HKEY root, const QString& keyPath)
+{
+    FeedListLoad load;
+    Key key;
+    const LSTATUS opened = RegOpenKeyEx(root, keyPath, KEY_READ, key.put());
+    if (opened != ERROR_SUCCESS) {
+        load.complete = opened == ERROR_FILE_NOT_FOUND;
+        return load;
+    }
+    // The user's feeds are read in one transaction, which spares the store a lock of its file per
+    // read; it writes nothing and ends rolled back. The machine's root is only ever read.
+    std::optional<Transaction> reading;
+    if (root == HKEY_CURRENT_USER)
+        reading.emplace(Root::CurrentUser);
+    QString name;
+    LSTATUS status = ERROR_SUCCESS;
+    for (DWORD index = 0; (status = RegEnumKeyEx(key, index, &name)) == ERROR_SUCCESS; ++index) {
+        if (std::optional<FeedEntry> entry = ReadFeed(key, name))
+            load.entries.append(std::move(*entry));
+    }
+    load.complete = status == ERROR_NO_MORE_ITEMS;
+    TRACE("LoadFeedList : %lld feeds", qlonglong(load.entries.size()));
+    SortFeeds(load.entries);
+    return load;
+}
+
+QList<qsizetype> SortedOrder(const QList<FeedEntry>& entries)
+{
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    QList<qsizetype> order(entries.size());
+    for (qsizetype i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        return collator.compare(entries.at(a).feed.name, entries.at(b).feed.name) < 0;
+    });
+    return order;
+}
+
+void SortFeeds(QList<FeedEntry>& entries)
+{
+    QList<FeedEntry> sorted;
+    sorted.reserve(entries.size());
+    for (const qsizetype from : SortedOrder(entries))
+        sorted.append(std::move(entries[from]));
+    entries = std::move(sorted);
+}
+
+void SaveFeedList(HKEY root, const QString& keyPath, const QList<FeedEntry>& entries, app::PageSave& save)
+{
+    const Root saveRoot = root == HKEY_LOCAL_MACHINE ? Root::LocalMachine : Root::CurrentUser;
+    if (!save.Begin(saveRoot))
+        return;
+    // Each feed's key is made from one open handle of the list's key.
+    Key list;
+    if (!save.Run(saveRoot, [&] { return RegCreateKeyEx(root, keyPath, KEY_READ | KEY_WRITE, list.put()); }))
+        return;
+    for (const FeedEntry& entry : entries) {
+        const RssFeed& feed = entry.feed;
+        // A name that cannot name a key never enters the list; one kept as stored is there already.
+        if (entry.keepStored || !FeedNameFits(feed.name))
+            continue;
+        Key key;
+        if (!save.Run(saveRoot, [&] { return RegCreateKeyEx(list, feed.name, KEY_READ | KEY_WRITE, key.put()); }))
+            return;
+        save.Run(saveRoot, [&] { return SetString(key, kHtmlUrl, feed.htmlUrl); });
+        save.Run(saveRoot, [&] { return SetString(key, kXmlUrl, feed.xmlUrl); });
+        save.Run(saveRoot, [&] { return SetDword(key, kEnable, feed.Enable); });
+    }
+}
+
+void SaveFeeds(const QList<FeedEntry>& entries, bool complete, bool displayRss, app::PageSave& save)
+{
+    if (!save.Begin(Root::CurrentUser))
+        return;
+    const auto run = [&save](auto write) { return save.Run(Root::CurrentUser, write); };
+    const auto missingIsFine = [](LSTATUS status) { return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status; };
+
+    Key rss;
+    const LSTATUS rssOpened = RegOpenKeyEx(HKEY_CURRENT_USER, RssKey(false), KEY_ALL_ACCESS, rss.put());
+    if (complete && rssOpened == ERROR_SUCCESS) {
+        QSet<QString> kept;
+        for (const FeedEntry& entry : entries) {
+            if (entry.keepStored)
+                kept.insert(entry.feed.name.toUpper());
+        }
+        QStringList stored;
+        QString name;
+        LSTATUS status = ERROR_SUCCESS;
+        for (DWORD index = 0; (status = RegEnumKeyEx(rss, index, &name)) == ERROR_SUCCESS; ++index)
+            stored.append(name);
+        run([status] { return status == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : status; });
+        for (const QString& subKey : std::as_const(stored)) {
+            if (!kept.contains(subKey.toUpper()))
+                run([&] { return RegDeleteTree(rss, subKey); });
+        }
+    } else if (complete) {
+        run([&] { return missingIsFine(rssOpened); });
+    }
+
+    Key messageCenter;
+    const LSTATUS opened = RegOpenKeyEx(HKEY_CURRENT_USER, MessageCenterKey(false), KEY_ALL_ACCESS, messageCenter.put());
+    if (opened == ERROR_SUCCESS)
+        run([&] { return SetDword(messageCenter, kEnableRss, displayRss ? 1 : 0); });
+    else
+        run([&] { return missingIsFine(opened); });
+
+    if (complete)
+        SaveFeedList(HKEY_CURRENT_USER, RssKey(false), entries, save);
+}
+
+void DeleteWorkingCopy(app::PageSave& save)
+{
+    if (save.Begin(Root::CurrentUser))
+        save.Run(Root::CurrentUser, [] { return DeleteWorkingCopy(); });
+}
+
+LSTATUS DeleteWorkingCopy()
+{
+    const LSTATUS status = RegDeleteTree(HKEY_CURRENT_USER, RssTempKey());
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}
+
+} // namespace mc
