@@ -6,8 +6,8 @@
 #include "pagekit/Controls.h"
 #include "settings/ResourceIds.h"
 
-#include <QCheckBox>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-using namespace reg;
 using namespace fixture;
 using namespace res::appearance::createscheme;
 
@@ -23,27 +22,24 @@ namespace {
 
 QLineEdit* Edit(QWidget* parent, int id) { return static_cast<QLineEdit*>(ui::FindControl(parent, id)); }
 
-// Pictures and folders of the editor tests; "@x" in a case names "<folder>/x".
+// Pictures and folders; "@x" names "<folder>/x".
 struct Pictures {
     Pictures()
     {
         for (const char* name : {"pic.png", "pic.jpeg", "PIC.JPG", "pic.bmpx", "noext"})
-            MakePicture(dir.path(), name);
+            Touch(dir.filePath(name));
         QDir(dir.path()).mkpath("folder.gif");
         QDir(dir.path()).mkpath("dotted.png/inner");
     }
-    QString At(const char* text) const { return text[0] == '@' ? dir.filePath(text + 1) : QString::fromUtf8(text); }
+    QString At(const char* text) const { return text && text[0] == '@' ? dir.filePath(text + 1) : QString::fromUtf8(text); }
     QTemporaryDir dir;
 };
 
 TEST(SchemeImageTest, ExtensionAndExistence)
 {
     Pictures pictures;
-    const std::pair<const char*, bool> cases[] = {
-        {"@pic.png", true}, {"@PIC.JPG", true}, {"@pic.bmpx", true}, {"@folder.gif", true}, {"@pic.jpeg", false},
-        {"@noext", false}, {"@missing.png", false}, {"@dotted.png/inner", false}, {"", false},
-    };
-    for (auto [path, passes] : cases)
+    for (auto [path, passes] : {std::pair{"@pic.png", true}, {"@PIC.JPG", true}, {"@pic.bmpx", true}, {"@folder.gif", true},
+                                {"@pic.jpeg", false}, {"@noext", false}, {"@missing.png", false}, {"@dotted.png/inner", false}})
         EXPECT_EQ(scheme::PassesImageTest(pictures.At(path)), passes) << path;
 }
 
@@ -53,11 +49,8 @@ struct EditorCase {
     bool edit;
     // Typed in this order: primary, name, secondary; or the name first. nullptr types nothing.
     bool nameFirst;
-    const char* typedName;
-    const char* primary;
-    const char* secondary;
-    bool okEnabled;
-    bool closes;
+    const char *typedName, *primary, *secondary;
+    bool okEnabled, closes;
 };
 
 void PrintTo(const EditorCase& c, std::ostream* os) { *os << c.name; }
@@ -84,30 +77,23 @@ TEST_P(CreateSchemeRules, OkEnablesAndCloses)
     GuiEnvironment env;
     Pictures pictures;
     SchemeItem item;
-    if (c.edit) {
-        item.KeyName = "Mine";
-        item.BgImage = pictures.At("@pic.jpeg");
-        item.BgImageOSD = pictures.At("@gone.png");
-    }
+    if (c.edit)
+        item = {0, 0, pictures.At("@pic.jpeg"), pictures.At("@gone.png"), 0, "Mine", {}, 0, false};
     CCreateScheme editor(item);
     editor.OnInitDialog();
-    const auto type = [&](int id, const char* text) {
+    for (auto [id, text] : {std::pair{IDC_NAME, c.nameFirst ? c.typedName : nullptr}, {IDC_PRIMARY, c.primary},
+                            {IDC_NAME, c.nameFirst ? nullptr : c.typedName}, {IDC_SECONDARY, c.secondary}}) {
         if (text)
             Edit(&editor, id)->setText(pictures.At(text));
-    };
-    if (c.nameFirst)
-        type(IDC_NAME, c.typedName);
-    type(IDC_PRIMARY, c.primary);
-    if (!c.nameFirst)
-        type(IDC_NAME, c.typedName);
-    type(IDC_SECONDARY, c.secondary);
+    }
     EXPECT_EQ(ui::FindControl(&editor, res::IDOK)->isEnabled(), c.okEnabled);
     EXPECT_EQ(Edit(&editor, IDC_NAME)->isReadOnly(), c.edit);
-    EXPECT_TRUE(Edit(&editor, IDC_SECONDARY)->text().isEmpty() || !c.edit);
     static_cast<QPushButton*>(ui::FindControl(&editor, res::IDOK))->click();
     EXPECT_EQ(editor.result() == QDialog::Accepted, c.closes);
     const QString key = kRoot + u'\\' + (c.edit ? "Mine" : c.typedName ? c.typedName : "");
-    EXPECT_EQ(ReadBytes(HKEY_CURRENT_USER, key, "BgImage").has_value(), c.closes);
+    EXPECT_EQ(ReadBytes(reg::HKEY_CURRENT_USER, key, "BgImage").has_value(), c.closes);
+    if (c.edit)
+        EXPECT_EQ(ReadBytes(reg::HKEY_CURRENT_USER, key, "BgImageOSD"), QByteArray(2, '\0'));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CreateSchemeRules, testing::ValuesIn(kEditorCases),
@@ -122,7 +108,6 @@ TEST(CreateSchemeChoosers, PicksAreCheckedAndCustomColoursKeptPerSwatch)
     CCreateScheme editor{SchemeItem{}};
     editor.OnInitDialog();
     EXPECT_EQ(static_cast<ColorSwatch*>(ui::FindControl(&editor, IDC_FONTCOLOR))->Color(), QColor(Qt::white));
-    EXPECT_FALSE(ui::FindControl(&editor, IDC_BACKCOLOR)->isVisibleTo(&editor));
     QTest::keyClicks(Edit(&editor, IDC_NAME), QString(40, 'n'));
     EXPECT_EQ(Edit(&editor, IDC_NAME)->text().size(), 32);
     QList<QRgb> customAtOpen;
@@ -131,18 +116,16 @@ TEST(CreateSchemeChoosers, PicksAreCheckedAndCustomColoursKeptPerSwatch)
             files->selectFile(pictures.At("@pic.jpeg"));
             return QDialog::Accepted;
         }
-        auto& chooser = static_cast<QColorDialog&>(dialog);
         customAtOpen << QColorDialog::customColor(0).rgb();
         QColorDialog::setCustomColor(0, Qt::red);
-        chooser.setCurrentColor(Qt::blue);
+        static_cast<QColorDialog&>(dialog).setCurrentColor(Qt::blue);
         return QDialog::Rejected;
     });
     Edit(&editor, IDC_PRIMARY)->setText("typed");
     editor.OnBnClickedBrowsePrimary();
     EXPECT_EQ(Edit(&editor, IDC_PRIMARY)->text(), "typed");
-    editor.OnBnClickedFontColor();
-    editor.OnBnClickedFontColor();
-    editor.OnBnClickedBackColor();
+    for (int swatch : {IDC_FONTCOLOR, IDC_FONTCOLOR, IDC_BACKCOLOR})
+        swatch == IDC_FONTCOLOR ? editor.OnBnClickedFontColor() : editor.OnBnClickedBackColor();
     EXPECT_EQ(customAtOpen, QList<QRgb>({qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 0, 0)}));
     EXPECT_EQ(editor.Scheme().FgColor, 0xFFFFFFu);
 }
