@@ -32,6 +32,7 @@ constexpr int kMaxName = 32;
 constexpr int kMaxPath = 260;
 // The longest name or path the editor reads back: 259 characters and the terminator.
 constexpr int kMaxText = 259;
+constexpr int kWidth = 640;
 
 // Each swatch's 16 custom colours, kept for the life of the process; all black at first.
 enum { kFontTable, kBackTable };
@@ -147,6 +148,8 @@ CCreateScheme::CCreateScheme(const SchemeItem& scheme, QWidget* parent) : QDialo
     for (QLineEdit* edit : {m_editName, m_editPrimary})
         connect(edit, &QLineEdit::textChanged, this, &CCreateScheme::UpdatePreview);
     connect(m_btnMastHead, &QCheckBox::toggled, this, &CCreateScheme::UpdatePreview);
+    // Room for a path of usual length beside the preview.
+    resize(kWidth, sizeHint().height());
 }
 
 int CCreateScheme::DoModal()

@@ -92,8 +92,9 @@ TEST_P(CreateSchemeRules, OkEnablesAndCloses)
     EXPECT_EQ(editor.result() == QDialog::Accepted, c.closes);
     const QString key = kRoot + u'\\' + (c.edit ? "Mine" : c.typedName ? c.typedName : "");
     EXPECT_EQ(ReadBytes(reg::HKEY_CURRENT_USER, key, "BgImage").has_value(), c.closes);
-    if (c.edit)
+    if (c.edit) {
         EXPECT_EQ(ReadBytes(reg::HKEY_CURRENT_USER, key, "BgImageOSD"), QByteArray(2, '\0'));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CreateSchemeRules, testing::ValuesIn(kEditorCases),
