@@ -4,6 +4,8 @@
 #include "settings/PageSave.h"
 #include "settings/Settings.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace reg;
@@ -67,6 +69,11 @@ const StoreCase kCases[] = {
      }, Load, 0},
     {"load_managed_without_policy", Managed, Load, 0},
     {"load_elevated", Elevated, Load, 0},
+    {"load_store_not_a_database", [](GuiEnvironment& env) {
+         QFile garbage(env.store.dir() + "/garbage.db");
+         EXPECT_TRUE(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(4096, 'x')) == 4096);
+         ConfigureRoot(Root::CurrentUser, {garbage.fileName(), RootAccess::Auto});
+     }, Load, 0},
     {"load_read_only", [](GuiEnvironment& env) { PutUserScheme("Mine"); env.store.setReadOnly(Root::CurrentUser, true); }, Load, 0},
     {"save_new", Nothing, [] { return Status(scheme::SaveScheme(Item("Fresh"))); }, 0},
     {"save_over_existing", [](GuiEnvironment&) {
