@@ -504,4 +504,86 @@ Wenn Sie Ihre Administratorrechte aktivieren, gehen die Änderungen verloren, di
    <translation>&amp;Abbrechen</translation>
   </message>
  </context>
+ <context>
+  <name>strings</name>
+  <message>
+   <source>240</source>
+   <translation>Vorschau des ausgewählten Schemas</translation>
+  </message>
+  <message>
+   <source>241</source>
+   <translation>Mostrel</translation>
+  </message>
+  <message>
+   <source>242</source>
+   <translation>Die gespeicherten Schemas können nicht gelesen werden. Sie werden schreibgeschützt angezeigt und bleiben unverändert.</translation>
+  </message>
+  <message>
+   <source>243</source>
+   <translation>Die gespeicherten Werte dieses Schemas können nicht gelesen werden. Es kann daher weder bearbeitet noch gelöscht werden.</translation>
+  </message>
+  <message>
+   <source>244</source>
+   <translation>Nur ein Administrator kann die Farbschemas ändern.</translation>
+  </message>
+  <message>
+   <source>245</source>
+   <translation>Die Farbschemas werden von Ihrem Administrator festgelegt.</translation>
+  </message>
+  <message>
+   <source>246</source>
+   <translation>Ihre eigenen Farbschemas können nur geändert werden, wenn das Programm unter Ihrem Konto läuft.</translation>
+  </message>
+  <message>
+   <source>247</source>
+   <translation>Farbschemas</translation>
+  </message>
+ </context>
+ <context>
+  <name>dialog140</name>
+  <message>
+   <source>-4</source>
+   <translation>S&amp;ekundäres Hintergrundbild:</translation>
+  </message>
+  <message>
+   <source>-3</source>
+   <translation>&amp;Primäres Hintergrundbild:</translation>
+  </message>
+  <message>
+   <source>-2</source>
+   <translation>Schrift&amp;farbe:</translation>
+  </message>
+  <message>
+   <source>-1</source>
+   <translation>&amp;Name des Schemas:</translation>
+  </message>
+  <message>
+   <source>1</source>
+   <translation>&amp;OK</translation>
+  </message>
+  <message>
+   <source>2</source>
+   <translation>&amp;Abbrechen</translation>
+  </message>
+  <message>
+   <source>1011</source>
+   <translation>Mostrel-&amp;Kopfleiste anzeigen</translation>
+  </message>
+  <message>
+   <source>1014</source>
+   <translation>Durch&amp;suchen...</translation>
+  </message>
+  <message>
+   <source>1015</source>
+   <translation>Du&amp;rchsuchen...</translation>
+  </message>
+  <message>
+   <source>1020</source>
+   <translation>Erstellen Sie ein angepasstes Schema mit den folgenden Optionen.</translation>
+  </message>
+  <message>
+   <source>1025</source>
+   <translation>&amp;Hintergrundfarbe:</translation>
+  </message>
+ </context>
 </TS>

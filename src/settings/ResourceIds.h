@@ -146,7 +146,48 @@ enum : unsigned {
 } // namespace messagecenter
 
 namespace appearance {
-enum : int { IDC_NEW = 1008, IDC_EDIT = 1009, IDC_DELETE = 1010, IDC_APPLY = 1011 };
+enum : int {
+    IDC_NEW = 1008,
+    IDC_EDIT = 1009,
+    IDC_DELETE = 1010,
+    IDC_APPLY = 1011,
+    IDC_SCHEMELIST = 1019,
+    // Our own: the preview beside the list and the line that says why the list cannot be changed.
+    IDC_PREVIEW = 1060,
+    IDC_LIST_STATUS = 1061,
+};
+// The scheme editor's template and its controls.
+enum : unsigned { IDD_CREATESCHEME = 140 };
+namespace createscheme {
+enum : int {
+    IDC_NAME_LABEL = -1,
+    IDC_FONT_LABEL = -2,
+    IDC_PRIMARY_LABEL = -3,
+    IDC_SECONDARY_LABEL = -4,
+    IDC_NAME = 1009,
+    IDC_MASTHEAD = 1011,
+    IDC_SECONDARY = 1012,
+    IDC_PRIMARY = 1013,
+    IDC_BROWSE_PRIMARY = 1014,
+    IDC_BROWSE_SECONDARY = 1015,
+    IDC_FONTCOLOR = 1016,
+    IDC_BACKCOLOR = 1017,
+    IDC_HEADING = 1020,
+    IDC_BACKCOLOR_LABEL = 1025,
+    IDC_PREVIEW = 1060,
+};
+} // namespace createscheme
+// Texts of our own (240-259).
+enum : unsigned {
+    IDS_SCHEME_PREVIEW = 240,
+    IDS_SCHEME_MASTHEAD = 241,
+    IDS_SCHEMES_UNREADABLE = 242,
+    IDS_SCHEME_UNREADABLE = 243,
+    IDS_SCHEMES_ADMIN_LOCK = 244,
+    IDS_SCHEMES_MANAGED = 245,
+    IDS_SCHEMES_ELEVATED = 246,
+    IDS_SCHEME_LIST = 247,
+};
 } // namespace appearance
 
 namespace buttonlight {

@@ -77,6 +77,15 @@ const std::map<unsigned, const char16_t*>& Strings()
         {messagecenter::IDS_FEEDS_UNREADABLE, u"The stored feeds cannot be read, so they are shown read-only and kept as they are."},
         {messagecenter::IDS_RSS_ICON, u"RSS feed icon"},
         {messagecenter::IDS_FEED_NAME_UNFIT, u"A name can have at most 255 characters and no backslash (\\)."},
+        // The Appearance page and its scheme editor.
+        {appearance::IDS_SCHEME_PREVIEW, u"Preview of the selected scheme"},
+        {appearance::IDS_SCHEME_MASTHEAD, u"Mostrel"},
+        {appearance::IDS_SCHEMES_UNREADABLE, u"The stored schemes cannot be read, so they are shown read-only and kept as they are."},
+        {appearance::IDS_SCHEME_UNREADABLE, u"This scheme's stored values cannot be read, so it cannot be edited or deleted."},
+        {appearance::IDS_SCHEMES_ADMIN_LOCK, u"Only an administrator can change the color schemes."},
+        {appearance::IDS_SCHEMES_MANAGED, u"The color schemes are set by your administrator."},
+        {appearance::IDS_SCHEMES_ELEVATED, u"Your own color schemes can be changed only when the utility runs as you."},
+        {appearance::IDS_SCHEME_LIST, u"Color schemes"},
     };
     return table;
 }
@@ -157,6 +166,19 @@ const DialogTexts& Dialogs()
         {{IDD_BUTTONLIGHT, buttonlight::IDC_INDICATION_TYPE_LABEL}, u"Indication &type:"},
         {{IDD_BUTTONLIGHT, buttonlight::IDC_PREVIEW}, u"Pre&view"},
         {{IDD_BUTTONLIGHT, IDC_ADMINONLY}, kAdminOnly},
+
+        // The scheme editor takes its title from the string table.
+        {{appearance::IDD_CREATESCHEME, appearance::createscheme::IDC_HEADING}, u"Create a customized scheme with the options below."},
+        {{appearance::IDD_CREATESCHEME, appearance::createscheme::IDC_NAME_LABEL}, u"&Name of scheme:"},
+        {{appearance::IDD_CREATESCHEME, appearance::createscheme::IDC_MASTHEAD}, u"&Show Mostrel Masthead"},
+        {{appearance::IDD_CREATESCHEME, appearance::createscheme::IDC_FONT_LABEL}, u"&Font color:"},
+        {{appearance::IDD_CREATESCHEME, appearance::createscheme::IDC_BACKCOLOR_LABEL}, u"&Background color:"},
+        {{appearance::IDD_CREATESCHEME, appearance::createscheme::IDC_PRIMARY_LABEL}, u"Primary background &image:"},
+        {{appearance::IDD_CREATESCHEME, appearance::createscheme::IDC_BROWSE_PRIMARY}, u"B&rowse..."},
+        {{appearance::IDD_CREATESCHEME, appearance::createscheme::IDC_SECONDARY_LABEL}, u"Secondary background i&mage:"},
+        {{appearance::IDD_CREATESCHEME, appearance::createscheme::IDC_BROWSE_SECONDARY}, u"Bro&wse..."},
+        {{appearance::IDD_CREATESCHEME, IDOK}, u"&OK"},
+        {{appearance::IDD_CREATESCHEME, IDCANCEL}, u"&Cancel"},
 
         {{IDD_CONFIRM_ELEVATION, IDC_CAPTION}, u"Nesterly Customization Utility"},
         {{IDD_CONFIRM_ELEVATION, confirm_elevation::IDC_EXPLANATION},
