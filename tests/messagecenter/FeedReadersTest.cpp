@@ -132,6 +132,10 @@ TEST(EntityExpansionTest, NodesAndCharactersCostTheDocumentsBudget)
     const qsizetype expanded = document->documentElement().textContent().size();
     EXPECT_GT(expanded, XmlDocument::kEntityExpansionBudget / 4);
     EXPECT_LT(expanded, XmlDocument::kEntityExpansionBudget * 2 / 5);
+    // A text longer than what is left is left out whole.
+    const QByteArray huge(XmlDocument::kEntityExpansionBudget, 'x');
+    const auto hugeText = XmlDocument::parse("<!DOCTYPE r [<!ENTITY h '" + huge + "'>]><r>&h;</r>");
+    EXPECT_EQ(hugeText->documentElement().textContent(), QString());
 }
 
 } // namespace
