@@ -47,8 +47,7 @@ TEST_P(ReaderTest, FindsWhatTheRulesKeep)
     EXPECT_FALSE(root.textContent().contains(u"SECRET-MARKER"));
 }
 
-const std::string k300(300, 'a');
-const std::string k259(259, 'a');
+const std::string k300(300, 'a'), k259(259, 'a');
 
 QByteArray Outlines(const std::string& outlines)
 {
