@@ -1,6 +1,5 @@
 #include "GuiTest.h"
 #include "StoreValues.h"
-#include "buttonlight/BlinkPage.h"
 #include "messagecenter/MessageCenterPage.h"
 #include "pagekit/AreaPage.h"
 #include "pagekit/ConfirmElev.h"
@@ -8,9 +7,6 @@
 #include "resourcecenter/ToolKitPage.h"
 #include "settings/AdminLock.h"
 #include "settings/Settings.h"
-#include "settings/SettingsWritten.h"
-#include "shell/CustomizerApp.h"
-#include "shell/QsCustSheet.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -22,26 +18,16 @@
 #include <optional>
 
 using namespace reg;
+using settings::Area;
 
 namespace {
-
-struct Situation {
-    const char* name;
-    bool administrator, elevated, managed;
-    int windowsMajor;
-    bool boxChecked;
-    bool contentLocked, boxEnabled;
-};
-
-void PrintTo(const Situation& s, std::ostream* os) { *os << s.name; }
 
 // A page with one content control, to see the base's lock and save without a real page's rules.
 class TestPage : public CAreaPage {
 public:
-    TestPage() : CAreaPage(129, settings::Area::QuickLinks, QStringLiteral("HideQLinks")) {}
+    TestPage() : CAreaPage(129, Area::QuickLinks, QStringLiteral("HideQLinks")) {}
     QPushButton* content = nullptr;
-    bool saved = false;
-    bool freed = false;
+    bool saved = false, freed = false;
 
 protected:
     void BuildContent(QVBoxLayout* layout) override { layout->addWidget(content = new QPushButton("x")); }
@@ -50,50 +36,52 @@ protected:
     void FreeRecords() override { freed = true; }
 };
 
-class AdminLockTest : public testing::TestWithParam<Situation> {};
-
 // The page applies the lock; OK writes HideGroup outside managed mode, AllowOnlyAdmin for
 // administrators only (under the policy key in managed mode), content only when neither managed
 // nor elevated.
-TEST_P(AdminLockTest, PageLocksAndSavesWhatTheRightsAllow)
+TEST(AdminLockTest, PageLocksAndSavesWhatTheRightsAllow)
 {
-    const Situation& s = GetParam();
-    GuiEnvironment env;
-    env.setRights(s.administrator, s.elevated, s.windowsMajor);
-    settings::SetManagedMode(s.managed);
-    const QString key = settings::DataKey(settings::Area::QuickLinks);
-    if (s.boxChecked)
-        PutDword(HKEY_LOCAL_MACHINE, key, "AllowOnlyAdmin", 1);
-    TestPage page;
-    page.CreatePage();
-    EXPECT_EQ(page.IsLocked(), s.contentLocked);
-    EXPECT_EQ(page.content->isEnabled(), !s.contentLocked);
-    EXPECT_EQ(page.HideBox()->isEnabled(), !s.contentLocked);
-    EXPECT_EQ(page.AdminOnlyBox()->isEnabled(), s.boxEnabled);
-    EXPECT_EQ(page.AdminOnlyBox()->isChecked(), s.boxChecked);
-
-    EXPECT_FALSE(page.OnOK().Failed());
-    EXPECT_EQ(page.saved, !s.managed && !s.elevated);
-    EXPECT_TRUE(page.freed);
-    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, "HideGroup").has_value(), !s.managed);
-    const auto allowOnlyAdmin = ReadDword(HKEY_LOCAL_MACHINE, key, "AllowOnlyAdmin");
-    EXPECT_EQ(allowOnlyAdmin, s.administrator || s.boxChecked ? std::optional<DWORD>(s.boxChecked) : std::nullopt);
+    const struct {
+        const char* name;
+        bool administrator, elevated, managed;
+        int windowsMajor;
+        bool boxChecked, locked, boxEnabled;
+    } cases[] = {
+        {"administrator", true, false, false, 10, false, false, true},
+        {"administrator, box checked", true, false, false, 10, true, false, true},
+        {"XP administrator", true, false, false, 5, true, false, true},
+        {"XP user, box unchecked", false, false, false, 5, false, false, false},
+        {"XP user, box checked", false, false, false, 5, true, true, false},
+        {"Vista user, box unchecked", false, false, false, 6, false, false, true},
+        {"user, box checked", false, false, false, 10, true, true, true},
+        {"elevated", true, true, false, 10, false, true, true},
+        {"managed administrator", true, false, true, 10, false, true, false},
+        {"managed user, box checked", false, false, true, 10, true, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        GuiEnvironment env;
+        env.setRights(c.administrator, c.elevated, c.windowsMajor);
+        settings::SetManagedMode(c.managed);
+        const QString key = settings::DataKey(Area::QuickLinks);
+        if (c.boxChecked)
+            PutDword(HKEY_LOCAL_MACHINE, key, "AllowOnlyAdmin", 1);
+        TestPage page;
+        page.CreatePage();
+        EXPECT_EQ(page.IsLocked(), c.locked);
+        EXPECT_EQ(std::pair(page.content->isEnabled(), page.HideBox()->isEnabled()), std::pair(!c.locked, !c.locked));
+        EXPECT_EQ(page.AdminOnlyBox()->isEnabled(), c.boxEnabled);
+        EXPECT_EQ(page.AdminOnlyBox()->isChecked(), c.boxChecked);
+        EXPECT_FALSE(page.OnOK().Failed());
+        EXPECT_EQ(page.saved, !c.managed && !c.elevated);
+        EXPECT_TRUE(page.freed);
+        EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, "HideGroup").has_value(), !c.managed);
+        EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, key, "AllowOnlyAdmin"),
+                  c.administrator || c.boxChecked ? std::optional<DWORD>(c.boxChecked) : std::nullopt);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Situations, AdminLockTest, testing::ValuesIn(std::vector<Situation>{
-    {"administrator", true, false, false, 10, false, false, true},
-    {"administrator_box_checked", true, false, false, 10, true, false, true},
-    {"xp_administrator", true, false, false, 5, true, false, true},
-    {"xp_user_unchecked", false, false, false, 5, false, false, false},
-    {"xp_user_checked", false, false, false, 5, true, true, false},
-    {"vista_user_unchecked", false, false, false, 6, false, false, true},
-    {"vista_user_checked", false, false, false, 10, true, true, true},
-    {"elevated", true, true, false, 10, false, true, true},
-    {"managed_administrator", true, false, true, 10, false, true, false},
-    {"managed_user_checked", false, false, true, 10, true, true, false},
-}), [](const auto& info) { return std::string(info.param.name); });
-
-TEST(AdminLockRules, PageConditions)
+TEST(AdminLockRules, PageConditionsAndNoElevationBeforeVista)
 {
     app::LockInputs in{true, false, false, 10, false};
     in.pageLocksAdminBox = true;
@@ -101,6 +89,7 @@ TEST(AdminLockRules, PageConditions)
     in.pageLocks = true;
     EXPECT_TRUE(app::DecideLock(in).contentLocked);
     EXPECT_FALSE(app::DecideLock(in).adminBoxEnabled);
+    EXPECT_FALSE(app::ClickAsksElevation(false, 5));
 }
 
 // A user's click asks first: Cancel leaves everything, Continue starts the broker and asks the
@@ -108,11 +97,11 @@ TEST(AdminLockRules, PageConditions)
 TEST(ElevationTest, UsersConfirmAndAdministratorsJustClick)
 {
     enum Answer { NotAsked, Cancel, Continue };
-    const struct { bool administrator; Answer answer; bool checked; QStringList calls; } cases[] = {
-        {false, Cancel, false, {}},
-        {false, Continue, false,
+    const struct { bool administrator; Answer answer; QStringList calls; } cases[] = {
+        {false, Cancel, {}},
+        {false, Continue,
          {"StartProgram /opt/talven/QsBroker in /opt/talven", "PostToWindow VelkorQuaystarCustomizerWndClass 0x0010"}},
-        {true, NotAsked, true, {}},
+        {true, NotAsked, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);
@@ -132,19 +121,18 @@ TEST(ElevationTest, UsersConfirmAndAdministratorsJustClick)
         });
         page.AdminOnlyBox()->click();
         EXPECT_EQ(asked, c.answer != NotAsked);
-        EXPECT_EQ(page.AdminOnlyBox()->isChecked(), c.checked);
-        EXPECT_EQ(page.IsModified(), c.checked);
+        EXPECT_EQ(page.AdminOnlyBox()->isChecked(), c.administrator);
+        EXPECT_EQ(page.IsModified(), c.administrator);
         EXPECT_EQ(env.services.calls, c.calls);
     }
 }
 
-std::unique_ptr<CAreaPage> MakePage(settings::Area area)
+std::unique_ptr<CAreaPage> MakePage(Area area)
 {
     switch (area) {
-    case settings::Area::QuickLinks: return std::make_unique<CQuickLinks>();
-    case settings::Area::ResourceCenter: return std::make_unique<CToolKit>();
-    case settings::Area::MessageCenter: return std::make_unique<CMessageCenter>();
-    default: return std::make_unique<CBlink>();
+    case Area::QuickLinks: return std::make_unique<CQuickLinks>();
+    case Area::ResourceCenter: return std::make_unique<CToolKit>();
+    default: return std::make_unique<CMessageCenter>();
     }
 }
 
@@ -152,8 +140,12 @@ std::unique_ptr<CAreaPage> MakePage(settings::Area area)
 // stored state.
 TEST(PagePolicyTest, HideBoxFollowsThePolicy)
 {
-    using settings::Area;
-    const struct { Area area; const char* policy; std::optional<DWORD> value; bool stored, checked, enabled; } cases[] = {
+    const struct {
+        Area area;
+        const char* policy;
+        std::optional<DWORD> value;
+        bool stored, checked, enabled;
+    } cases[] = {
         {Area::QuickLinks, "HideQLinks", {}, true, true, true},
         {Area::QuickLinks, "HideQLinks", 0, true, true, false},
         {Area::QuickLinks, "HideQLinks", 1, false, true, false},
@@ -172,28 +164,6 @@ TEST(PagePolicyTest, HideBoxFollowsThePolicy)
         page->CreatePage();
         EXPECT_EQ(page->HideBox()->isChecked(), c.checked);
         EXPECT_EQ(page->HideBox()->isEnabled(), c.enabled);
-    }
-}
-
-// A locked page keeps its administrator-only box usable unless its own policy says otherwise.
-TEST(PagePolicyTest, ResourceCenterAndButtonLightBoxes)
-{
-    const struct { settings::Area area; const char* policy; DWORD value; } cases[] = {
-        {settings::Area::ResourceCenter, "HideRCenter", 0},
-        {settings::Area::ButtonLight, "DisableBlink", 1},
-    };
-    for (const auto& c : cases) {
-        GuiEnvironment env;
-        env.setRights(false, false);
-        PutDword(HKEY_LOCAL_MACHINE, settings::UserDataKey(c.area), "AllowOnlyAdmin", 1);
-        for (bool policy : {false, true}) {
-            if (policy)
-                PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, c.policy, c.value);
-            const auto page = MakePage(c.area);
-            page->CreatePage();
-            EXPECT_TRUE(page->IsLocked()) << c.policy;
-            EXPECT_EQ(page->AdminOnlyBox()->isEnabled(), !policy) << c.policy;
-        }
     }
 }
 

@@ -19,9 +19,8 @@ QByteArray German()
 
 void PutFile(const QTemporaryDir& program, const QString& folder, const QByteArray& bytes)
 {
-    QDir(program.path()).mkdir(folder);
     QFile file(program.filePath(folder + "/QSCustR.dll"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QDir(program.path()).mkdir(folder) && file.open(QIODevice::WriteOnly));
     file.write(bytes.isEmpty() ? German() : bytes);
 }
 
@@ -53,9 +52,7 @@ TEST(LanguageFolderTest, LoadsFromTheLanguageFolderThenUs)
 // built-in texts.
 TEST(GermanLibrary, TranslatesEveryText)
 {
-    QTemporaryDir program;
-    PutFile(program, "GR", German());
-    const auto library = app::LoadLanguageDll(0x0407, program.path(), app::kLanguageLibraryName);
+    const auto library = app::LoadLanguageDll(0x0407, QSCUST_PROGRAM_DIR, app::kLanguageLibraryName);
     ASSERT_NE(library, nullptr);
     for (const res::BuiltInText& text : res::BuiltInTexts()) {
         const QString german = library->translate(text.context.constData(), text.key.constData());

@@ -98,17 +98,15 @@ TEST_F(SettingsTest, AllowOnlyAdminLivesInMachineKeyAndReportsCreationError)
 
 TEST_F(SettingsTest, EitherMachineManagementKeyMeansManagedMode)
 {
-    const struct { HKEY root; QString path; bool managed; } cases[] = {
-        {HKEY_LOCAL_MACHINE, kLanDeskKey, true},
-        {HKEY_LOCAL_MACHINE, kAdmiCtrlKey, true},
-        {HKEY_CURRENT_USER, kLanDeskKey, false},
-        {HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Policies\\Orvane\\TALVEN"), false},
+    const std::tuple<HKEY, QString, bool> cases[] = {
+        {HKEY_LOCAL_MACHINE, kLanDeskKey, true}, {HKEY_LOCAL_MACHINE, kAdmiCtrlKey, true},
+        {HKEY_CURRENT_USER, kLanDeskKey, false}, {HKEY_LOCAL_MACHINE, "SOFTWARE\\Policies\\Orvane\\TALVEN", false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path.toStdString());
+    for (const auto& [root, path, managed] : cases) {
+        SCOPED_TRACE(path.toStdString());
         TempStore store;
-        PutKey(c.root, c.path);
-        EXPECT_EQ(DetectManagedMode(), c.managed);
+        PutKey(root, path);
+        EXPECT_EQ(DetectManagedMode(), managed);
         EXPECT_FALSE(IsManagedMode()) << "detecting does not switch the mode";
     }
 }
@@ -158,7 +156,13 @@ TEST_F(SettingsTest, DataKeyFollowsManagedModeThenLayout)
 // another user (from Vista on), whose uid is then the session's.
 TEST_F(SettingsTest, RightsFollowTheEffectiveUidAndWhoStartedTheProcess)
 {
-    const struct { uid_t euid; const char* pkexec; const char* sudo; int major; bool admin, elevated; uid_t session; } cases[] = {
+    const struct {
+        uid_t euid;
+        const char *pkexec, *sudo;
+        int major;
+        bool admin, elevated;
+        uid_t session;
+    } cases[] = {
         {0, "", "", 10, true, false, 0},
         {0, "1000", "", 10, true, true, 1000},
         {0, "0", "1000", 6, true, true, 1000},

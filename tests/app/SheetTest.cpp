@@ -1,9 +1,12 @@
+// The sheet as the application runs it: the start-up gate, OK and Cancel and what they tell the
+// client, a close from outside, and a machine store that cannot be read.
+
 #include "GuiTest.h"
 #include "StoreValues.h"
 #include "pagekit/AreaPage.h"
 #include "pagekit/ConfirmElev.h"
-#include "platform/NamedEvent.h"
 #include "platform/WindowMessages.h"
+#include "quicklinks/QuickLinksPage.h"
 #include "settings/Settings.h"
 #include "settings/SettingsWritten.h"
 #include "shell/CustomizerApp.h"
@@ -12,9 +15,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QKeyEvent>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QMessageBox>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -22,6 +25,7 @@
 
 using namespace reg;
 using settings::Area;
+using settings::UserDataKey;
 
 namespace {
 
@@ -30,122 +34,109 @@ const QStringList kNotTold{"CreateInstanceMutex", "ReleaseInstanceMutex"};
 
 CAreaPage* Page(QDialog& dialog, int index)
 {
-    return static_cast<CAreaPage*>(static_cast<CQsCustSheet&>(dialog).GetPage(index));
+    auto& sheet = static_cast<CQsCustSheet&>(dialog);
+    sheet.SetActivePage(index);
+    return static_cast<CAreaPage*>(sheet.GetPage(index));
 }
 
-void PressKey(QDialog& dialog, Qt::Key key)
+TEST(SheetTest, FiveTabsAllVisibleAndOnlyOkAndCancel)
 {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(&dialog, &press);
-}
-
-class SheetTest : public testing::Test {
-protected:
     GuiEnvironment env;
-    CCustomizerApp app;
-};
-
-TEST_F(SheetTest, FiveTabsAllVisibleAndOnlyOkAndCancel)
-{
-    env.setModalHandler(ShowAndRun([](QDialog& dialog) {
-        auto& sheet = static_cast<CQsCustSheet&>(dialog);
-        EXPECT_EQ(sheet.windowTitle(), "Nesterly Customization Utility");
-        QTabBar* tabs = sheet.TabControl()->tabBar();
-        const QStringList expected{"Quick Links", "Resource Center", "Message Center", "Appearance", "Button light"};
-        ASSERT_EQ(tabs->count(), expected.size());
-        for (int i = 0; i < tabs->count(); ++i) {
-            EXPECT_EQ(tabs->tabText(i), expected[i]);
-            EXPECT_TRUE(tabs->rect().contains(tabs->tabRect(i))) << "tab " << i << " cut off";
-        }
-        const auto boxes = sheet.findChildren<QDialogButtonBox*>();
-        ASSERT_EQ(boxes.size(), 1);
-        EXPECT_EQ(boxes[0]->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-        // Only the first page exists until another tab is shown.
-        EXPECT_TRUE(sheet.GetPage(0)->IsCreated());
-        EXPECT_FALSE(sheet.GetPage(3)->IsCreated());
-        sheet.SetActivePage(3);
-        EXPECT_TRUE(sheet.GetPage(3)->IsCreated());
-        EXPECT_FALSE(sheet.GetPage(1)->IsCreated());
-        sheet.reject();
-    }));
-    app.InitInstance();
-    EXPECT_EQ(app.LastSheetResult(), 2);
+    CQsCustSheet sheet("caption");
+    sheet.show();
+    QTabBar* tabs = sheet.TabControl()->tabBar();
+    const QStringList expected{"Quick Links", "Resource Center", "Message Center", "Appearance", "Button light"};
+    ASSERT_EQ(tabs->count(), expected.size());
+    for (int i = 0; i < tabs->count(); ++i) {
+        EXPECT_EQ(tabs->tabText(i), expected[i]);
+        EXPECT_TRUE(tabs->rect().contains(tabs->tabRect(i))) << "tab " << i << " cut off";
+    }
+    EXPECT_EQ(sheet.findChild<QDialogButtonBox*>()->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
 }
 
-// Return is OK, which saves the created pages only and tells the client.
-TEST_F(SheetTest, OkSavesCreatedPagesOnly)
-{
-    env.setModalHandler(ShowAndRun([](QDialog& dialog) {
-        static_cast<CQsCustSheet&>(dialog).SetActivePage(2);
-        Page(dialog, 0)->HideBox()->click();
-        Page(dialog, 2)->AdminOnlyBox()->click();
-        PressKey(dialog, Qt::Key_Return);
-    }));
-    app.InitInstance();
-    EXPECT_EQ(app.LastSheetResult(), 1);
-    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, settings::UserDataKey(Area::QuickLinks), "HideGroup"), 1u);
-    EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, settings::UserDataKey(Area::MessageCenter), "AllowOnlyAdmin"), 1u);
-    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, settings::UserDataKey(Area::MessageCenter), "HideGroup"), 0u);
-    for (Area untouched : {Area::ResourceCenter, Area::Appearance, Area::ButtonLight})
-        EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, settings::UserDataKey(untouched), "AllowOnlyAdmin"));
-    EXPECT_EQ(env.services.calls, kTold);
-}
-
-// Escape is Cancel, which saves nothing and tells the client only when the Quick Links save had
+// Return is OK: the pages shown save (Appearance has no Hide box, so it writes the machine store
+// only), and the client is told, close request first, unless every save failed; a failure is told
+// once. Escape is Cancel: nothing saved, the client told only when the Quick Links save had
 // written.
-TEST_F(SheetTest, CancelSavesNothingAndTellsTheClientOnlyAfterAWrite)
+TEST(SheetTest, OkSavesThePagesShownAndCancelNothing)
 {
-    for (int written : {0, 1}) {
-        env.services.calls.clear();
-        env.setModalHandler(ShowAndRun([written](QDialog& dialog) {
-            for (int i = 0; i < CQsCustSheet::kPageCount; ++i) {
-                static_cast<CQsCustSheet&>(dialog).SetActivePage(i);
-                Page(dialog, i)->AdminOnlyBox()->click();
+    const struct {
+        const char* name;
+        Qt::Key key;
+        int written;
+        QList<Root> readOnly;
+        std::optional<DWORD> hide, admin;
+        QStringList calls;
+    } cases[] = {
+        {"OK", Qt::Key_Return, 0, {}, 1, 1, kTold},
+        {"OK, the user's store read-only", Qt::Key_Return, 0, {Root::CurrentUser}, {}, 1, kTold},
+        {"OK, both stores read-only", Qt::Key_Return, 0, {Root::CurrentUser, Root::LocalMachine}, {}, {}, kNotTold},
+        {"Cancel", Qt::Key_Escape, 0, {}, {}, {}, kNotTold},
+        {"Cancel after a written save", Qt::Key_Escape, 1, {}, {}, {}, kTold},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        GuiEnvironment env;
+        int messages = 0;
+        env.setModalHandler([&](QDialog& dialog) -> int {
+            if (qobject_cast<QMessageBox*>(&dialog)) {
+                ++messages;
+                return QMessageBox::Ok;
             }
-            app::SetSettingsWritten(written);
-            PressKey(dialog, Qt::Key_Escape);
-        }));
+            dialog.show();
+            Page(dialog, 0)->HideBox()->click();
+            Page(dialog, 3)->AdminOnlyBox()->click();
+            for (Root root : c.readOnly)
+                env.store.setReadOnly(root, true);
+            app::SetSettingsWritten(c.written);
+            QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier);
+            QApplication::sendEvent(&dialog, &press);
+            WaitFor([&dialog] { return !dialog.isVisible(); });
+            return dialog.result();
+        });
+        CCustomizerApp app;
         app.InitInstance();
         app::SetSettingsWritten(0);
-        EXPECT_EQ(app.LastSheetResult(), 2);
-        for (Area area : {Area::QuickLinks, Area::ResourceCenter, Area::MessageCenter, Area::Appearance, Area::ButtonLight})
-            EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, settings::UserDataKey(area), "AllowOnlyAdmin"));
-        EXPECT_EQ(env.services.calls, written ? kTold : kNotTold);
+        for (Root root : c.readOnly)
+            env.store.setReadOnly(root, false);
+        EXPECT_EQ(app.LastSheetResult(), c.key == Qt::Key_Return ? 1 : 2);
+        EXPECT_EQ(messages, c.readOnly.isEmpty() ? 0 : 1);
+        EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, UserDataKey(Area::QuickLinks), "HideGroup"), c.hide);
+        EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, UserDataKey(Area::Appearance), "AllowOnlyAdmin"), c.admin);
+        for (Area unshown : {Area::ResourceCenter, Area::MessageCenter, Area::ButtonLight})
+            EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, UserDataKey(unshown), "AllowOnlyAdmin"));
+        EXPECT_EQ(env.services.calls, c.calls);
     }
 }
 
-// A second copy and the forbidding policy end silently; a failed lock does not stop the utility.
+// A second copy and the forbidding policy end silently; a failed lock does not stop the utility;
+// either management key puts the sheet in managed mode.
 TEST(StartGateTest, SheetShownOnlyWhenAllowed)
 {
     using Lock = platform::InstanceLock::Result;
-    const struct { Lock mutex; std::optional<DWORD> disableCustomize; bool shown; } cases[] = {
-        {Lock::AlreadyExists, {}, false}, {Lock::Failed, {}, true}, {Lock::Acquired, {}, true},
-        {Lock::Acquired, 0, true},        {Lock::Acquired, 1, false}, {Lock::Acquired, 2, true},
+    const struct { Lock mutex; std::optional<DWORD> disableCustomize; bool managed, shown; } cases[] = {
+        {Lock::AlreadyExists, {}, false, false}, {Lock::Failed, {}, false, true}, {Lock::Acquired, {}, true, true},
+        {Lock::Acquired, 0, false, true},        {Lock::Acquired, 1, false, false}, {Lock::Acquired, 2, false, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << int(c.mutex) << " " << c.disableCustomize.value_or(99));
+        SCOPED_TRACE(testing::Message() << int(c.mutex) << " " << c.disableCustomize.value_or(99) << " " << c.managed);
         GuiEnvironment env;
         env.services.mutexResult = c.mutex;
         if (c.disableCustomize)
             PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "DisableCustomize", *c.disableCustomize);
+        if (c.managed)
+            PutKey(HKEY_LOCAL_MACHINE, settings::kAdmiCtrlKey);
         bool shown = false;
-        env.setModalHandler([&](QDialog&) { shown = true; return int(QDialog::Rejected); });
+        env.setModalHandler([&](QDialog&) {
+            shown = true;
+            EXPECT_EQ(settings::IsManagedMode(), c.managed);
+            return int(QDialog::Rejected);
+        });
         CCustomizerApp app;
         EXPECT_FALSE(app.InitInstance());
         EXPECT_EQ(shown, c.shown);
         EXPECT_FALSE(env.services.calls.contains("CloseClientWindow"));
     }
-}
-
-TEST_F(SheetTest, ManagedModeComesFromThePolicyKeys)
-{
-    PutKey(HKEY_LOCAL_MACHINE, settings::kAdmiCtrlKey);
-    env.setModalHandler(ShowAndRun([](QDialog& dialog) {
-        EXPECT_TRUE(settings::IsManagedMode());
-        EXPECT_FALSE(Page(dialog, 0)->AdminOnlyBox()->isEnabled());
-        dialog.reject();
-    }));
-    app.InitInstance();
 }
 
 // A close from outside cancels the sheet: the settings-written flag cleared, nothing saved, the
@@ -188,31 +179,56 @@ TEST(CloseFromOutsideTest, CancelsTheSheet)
         EXPECT_TRUE(closed);
         EXPECT_EQ(app.LastSheetResult(), 2);
         EXPECT_EQ(app::SettingsWritten(), 0);
-        EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, settings::UserDataKey(Area::QuickLinks), "HideGroup"));
+        EXPECT_FALSE(ReadDword(HKEY_CURRENT_USER, UserDataKey(Area::QuickLinks), "HideGroup"));
         EXPECT_FALSE(env.services.calls.contains("CloseClientWindow") || env.services.calls.contains("SignalClientUpdate"));
     }
 }
 
-// The real services: OK posts WM_CLOSE to a listening client, then signals the update event.
-TEST(SystemServicesTest, OkTellsTheClient)
+// A machine store that exists and cannot be read, even by root: the utility does not open, and
+// says in one message the file, the cause and how to recover; its policy fails closed (managed
+// mode, administrators only, Hide policies at 0) and what the user chose stays the user's.
+TEST(MachineStoreTest, UnreadableStoreEndsTheUtilityAndItsPolicyFailsClosed)
 {
-    GuiEnvironment env;
-    app::SetServices(nullptr);
-    platform::UnlinkNamedEvent(platform::kUpdateEventName);
-    QLocalServer client;
-    ASSERT_TRUE(client.listen(platform::WindowSocketPath(platform::kClientWndClass)));
-    QByteArray received;
-    QObject::connect(&client, &QLocalServer::newConnection, [&] {
-        QLocalSocket* socket = client.nextPendingConnection();
-        QObject::connect(socket, &QLocalSocket::readyRead, [&, socket] { received += socket->readAll(); });
-    });
-    env.setModalHandler(ShowAndRun([](QDialog& dialog) { dialog.accept(); }));
-    CCustomizerApp app;
-    app.InitInstance();
-    EXPECT_TRUE(WaitFor([&] { return received.contains('\n'); }));
-    EXPECT_EQ(received, "0x0010\n");
-    EXPECT_TRUE(platform::TryWaitNamedEvent(platform::kUpdateEventName));
-    platform::UnlinkNamedEvent(platform::kUpdateEventName);
+    enum Damage { NotADatabase, ADirectory, CutShort };
+    for (Damage damage : {NotADatabase, ADirectory, CutShort}) {
+        SCOPED_TRACE(damage);
+        GuiEnvironment env;
+        env.setRights(false, false);
+        PutDword(HKEY_CURRENT_USER, UserDataKey(Area::QuickLinks), "HideGroup", 1);
+        QString path = env.store.path(Root::LocalMachine);
+        if (damage == NotADatabase) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(QByteArray(4096, '\x5a')) == 4096);
+        } else if (damage == ADirectory) {
+            path = env.store.dir();
+        } else {
+            PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "DisableCustomize", 1);
+            ResetStore();
+            ASSERT_TRUE(QFile(path).resize(100));
+        }
+        ConfigureRoot(Root::LocalMachine, {path, RootAccess::Auto});
+        const LSTATUS status = settings::MachineStoreStatus();
+        EXPECT_NE(status, ERROR_SUCCESS);
+        QStringList shown;
+        env.setModalHandler([&shown](QDialog& dialog) -> int {
+            auto* box = qobject_cast<QMessageBox*>(&dialog);
+            shown << (box ? box->text() : dialog.metaObject()->className());
+            return QMessageBox::Ok;
+        });
+        CCustomizerApp app;
+        EXPECT_FALSE(app.InitInstance());
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_TRUE(shown[0].contains(StoreErrorText(Root::LocalMachine, status))) << qPrintable(shown[0]);
+        EXPECT_TRUE(shown[0].contains("talven-reg query HKLM")) << qPrintable(shown[0]);
+        EXPECT_EQ(env.services.calls, kNotTold);
+        EXPECT_TRUE(settings::DetectManagedMode() && settings::GetHidePolicy("HideQLinks") == 0 &&
+                    settings::GetAllowOnlyAdmin(UserDataKey(Area::QuickLinks)) == 1);
+        CQuickLinks page;
+        page.CreatePage();
+        EXPECT_TRUE(page.IsLocked());
+        EXPECT_FALSE(page.OnOK().Failed());
+        EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, UserDataKey(Area::QuickLinks), "HideGroup"), 1u);
+    }
 }
 
 } // namespace

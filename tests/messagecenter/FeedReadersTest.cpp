@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QStringEncoder>
-
 using namespace mc;
 
 namespace {
@@ -24,8 +22,6 @@ struct ReaderCase {
     std::vector<std::string> found;
 };
 
-void PrintTo(const ReaderCase& c, std::ostream* os) { *os << c.name; }
-
 class ReaderTest : public testing::TestWithParam<ReaderCase> {};
 
 TEST_P(ReaderTest, FindsWhatTheRulesKeep)
@@ -36,8 +32,7 @@ TEST_P(ReaderTest, FindsWhatTheRulesKeep)
     EXPECT_EQ(document->errorReason().isEmpty(), !root.isNull());
     // Whatever the list and fields held before is gone.
     RssEntryList entries = {RssEntry{4, "stale", "stale", {}, {}}};
-    QString title = QStringLiteral("stale");
-    QString link = title;
+    QString title = "stale", link = title;
     std::vector<std::string> found;
     if (c.reader == Rss) {
         ParseRssDocument(root, entries, title, link);
@@ -52,15 +47,24 @@ TEST_P(ReaderTest, FindsWhatTheRulesKeep)
     EXPECT_FALSE(root.textContent().contains(u"SECRET-MARKER"));
 }
 
-std::string CaseName(const testing::TestParamInfo<ReaderCase>& info) { return info.param.name; }
-
-const std::string k300(300, 'a');
-const std::string k259(259, 'a');
+const std::string k300(300, 'a'), k259(259, 'a');
 
 QByteArray Outlines(const std::string& outlines)
 {
     return QByteArray::fromStdString("<opml version='1.0'><body>" + outlines + "</body></opml>");
 }
+
+// Ten times the previous entity, nine levels deep: 3 * 10^9 characters from under 1 KB.
+QByteArray BillionLaughs(const QByteArray& body)
+{
+    QByteArray dtd = "<!DOCTYPE rss [<!ENTITY lol0 'lol'>";
+    for (int level = 1; level <= 9; ++level)
+        dtd += QString("<!ENTITY lol%1 '%2'>").arg(level).arg(QString("&lol%1;").arg(level - 1).repeated(10)).toUtf8();
+    return dtd + "]>" + body;
+}
+
+// The files hold or declare the marker that must never show.
+#define SECRET_URL "file://" QSCUST_TEST_DATA "/feeds/secret"
 
 INSTANTIATE_TEST_SUITE_P(Documents, ReaderTest, testing::ValuesIn(std::vector<ReaderCase>{
     {"Rss2", Rss, Fixture("rss2.xml"),
@@ -74,16 +78,12 @@ INSTANTIATE_TEST_SUITE_P(Documents, ReaderTest, testing::ValuesIn(std::vector<Re
       "4|Gale warning|https://weather.example.net/f/1|Gusts up to 9 Beaufort in the afternoon.|",
       "4|Calm weekend|https://weather.example.net/f/2||"}},
     {"Rss1OtherPrefix", Rss, Fixture("rss1-other-prefix.rdf"), {"channel||"}},
-    {"Atom", Rss, Fixture("atom.xml"), {"channel||"}},
     {"OpmlFoldersAtSeveralDepths", Opml, Fixture("folders.opml"),
      {"0|Top level|https://top.example.org/rss||https://top.example.org/",
       "0|The City Paper|https://city.example.org/feed|Daily news from the city|https://city.example.org/",
       "0|Council|https://news.example.org/feed.xml||", "0|Rowing Club|https://rowing.example.org/rss.xml||",
       "0|Rowing Club|https://rowing.example.org/results.xml||",
       "0|Feed used as a folder|https://parent.example.org/rss||", "0|Child of a feed|https://child.example.org/rss||"}},
-}), CaseName);
-
-INSTANTIATE_TEST_SUITE_P(Rules, ReaderTest, testing::ValuesIn(std::vector<ReaderCase>{
     {"RssLaterFieldsWinAndAnyChildNodeMakesContent", Rss,
      "<rss><channel><title>A</title><link>a</link><item> </item><item><!--c--></item><title>B</title></channel>"
      "<channel><link>b</link></channel></rss>",
@@ -110,57 +110,31 @@ INSTANTIATE_TEST_SUITE_P(Rules, ReaderTest, testing::ValuesIn(std::vector<Reader
     // Entity references have no children here, so replacement markup is never walked.
     {"OpmlOutlinesInsideEntitiesIgnored", Opml,
      "<!DOCTYPE opml [<!ENTITY o \"<outline type='rss' text='a' xmlUrl='b'/>\">]><opml>&o;</opml>", {}},
-}), CaseName);
-
-// Ten times the previous entity, nine levels deep: 3 * 10^9 characters from under 1 KB.
-QByteArray BillionLaughs(const QByteArray& body)
-{
-    QByteArray dtd = "<!DOCTYPE rss [<!ENTITY lol0 'lol'>";
-    for (int level = 1; level <= 9; ++level) {
-        const QByteArray previous = "&lol" + QByteArray::number(level - 1) + ";";
-        dtd += "<!ENTITY lol" + QByteArray::number(level) + " '" + previous.repeated(10) + "'>";
-    }
-    return dtd + "]>" + body;
-}
-
-// The files hold or declare the marker that must never show.
-#define SECRET_URL "file://" QSCUST_TEST_DATA "/feeds/secret"
-
-INSTANTIATE_TEST_SUITE_P(Hostile, ReaderTest, testing::ValuesIn(std::vector<ReaderCase>{
     {"BillionLaughsInText", Rss, BillionLaughs("<rss><channel><title>&lol9;</title></channel></rss>"),
      {"(not parsed)"}},
     {"DeeplyNested", Rss, QByteArray("<a>").repeated(100000) + QByteArray("</a>").repeated(100000), {"(not parsed)"}},
     {"InvalidUtf8", Rss, "<rss><channel><title>a\xFF\xFE b</title></channel></rss>", {"(not parsed)"}},
-    {"DeclaredLatin1", Rss,
-     "<?xml version='1.0' encoding='ISO-8859-1'?><rss><channel><title>Caf\xE9</title></channel></rss>",
-     {"channel|Caf\xC3\xA9|"}},
-    {"Utf16Bom", Rss,
-     QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)
-         .encode(u"<?xml version='1.0' encoding='UTF-16'?><rss><channel><title>\u03A9 \U0001F600</title>"
-                 u"</channel></rss>"),
-     {"channel|\u03A9 \U0001F600|"}},
     {"ExternalEntity", Rss,
      "<!DOCTYPE rss [<!ENTITY x SYSTEM '" SECRET_URL ".txt'>]><rss><channel><title>a&x;b</title></channel></rss>",
      {"channel|ab|"}},
     {"ExternalSubset", Rss,
      "<!DOCTYPE rss SYSTEM '" SECRET_URL ".dtd'><rss><channel><title>&secret;</title></channel></rss>",
      {"channel||"}},
-}), CaseName);
+}), [](const auto& info) { return info.param.name; });
 
-// An entity of 1,000 characters used 100 times in another, that one 10 times in each of 2,000
-// items: 2 GB of text from a 120 KB document.
-TEST(EntityExpansionTest, StopsAtTheDocumentsBudget)
+// A thousand uses of an entity of a thousand one-character entities: every node and every
+// character of an expansion costs the document's budget, so about a third of it comes out.
+TEST(EntityExpansionTest, NodesAndCharactersCostTheDocumentsBudget)
 {
-    const auto rss = XmlDocument::parse("<!DOCTYPE r [<!ENTITY a '" + QByteArray(1000, 'x') + "'><!ENTITY b '"
-        + QByteArray("&a;").repeated(100) + "'>]><rss><channel>"
-        + ("<item><title>" + QByteArray("&b;").repeated(10) + "</title></item>").repeated(2000) + "</channel></rss>");
-    RssEntryList items;
-    QString title, link;
-    ParseRssDocument(rss->documentElement(), items, title, link);
-    ASSERT_EQ(items.size(), 2000);
-    EXPECT_EQ(items.front().title, QString(RssEntry::kMaxText, u'x'));
-    EXPECT_EQ(items.back().title, QString());
-    EXPECT_LE(rss->documentElement().textContent().size(), XmlDocument::kEntityExpansionBudget);
+    const auto document = XmlDocument::parse("<!DOCTYPE r [<!ENTITY a 'x'><!ENTITY b '" + QByteArray("&a;").repeated(1000)
+                                             + "'>]><r>" + QByteArray("<i>&b;</i>").repeated(1000) + "</r>");
+    const qsizetype expanded = document->documentElement().textContent().size();
+    EXPECT_GT(expanded, XmlDocument::kEntityExpansionBudget / 4);
+    EXPECT_LT(expanded, XmlDocument::kEntityExpansionBudget * 2 / 5);
+    // A text longer than what is left is left out whole.
+    const QByteArray huge(XmlDocument::kEntityExpansionBudget, 'x');
+    const auto hugeText = XmlDocument::parse("<!DOCTYPE r [<!ENTITY h '" + huge + "'>]><r>&h;</r>");
+    EXPECT_EQ(hugeText->documentElement().textContent(), QString());
 }
 
 } // namespace
