@@ -1,5 +1,6 @@
 #include "GuiTest.h"
 #include "StoreValues.h"
+#include "buttonlight/BlinkPage.h"
 #include "messagecenter/MessageCenterPage.h"
 #include "pagekit/AreaPage.h"
 #include "pagekit/ConfirmElev.h"
@@ -132,6 +133,7 @@ std::unique_ptr<CAreaPage> MakePage(Area area)
     switch (area) {
     case Area::QuickLinks: return std::make_unique<CQuickLinks>();
     case Area::ResourceCenter: return std::make_unique<CToolKit>();
+    case Area::ButtonLight: return std::make_unique<CBlink>();
     default: return std::make_unique<CMessageCenter>();
     }
 }
@@ -164,6 +166,29 @@ TEST(PagePolicyTest, HideBoxFollowsThePolicy)
         page->CreatePage();
         EXPECT_EQ(page->HideBox()->isChecked(), c.checked);
         EXPECT_EQ(page->HideBox()->isEnabled(), c.enabled);
+    }
+}
+
+// A locked page keeps its administrator-only box usable unless its own policy says otherwise.
+TEST(PagePolicyTest, PageConditionsDisableTheLockedAdminBox)
+{
+    const struct { Area area; const char* policy; DWORD value; } cases[] = {
+        {Area::ResourceCenter, "HideRCenter", 0},
+        {Area::ButtonLight, "DisableBlink", 1},
+    };
+    for (const auto& c : cases) {
+        for (bool policy : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.policy << " " << policy);
+            GuiEnvironment env;
+            env.setRights(false, false);
+            PutDword(HKEY_LOCAL_MACHINE, settings::UserDataKey(c.area), "AllowOnlyAdmin", 1);
+            if (policy)
+                PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, c.policy, c.value);
+            const auto page = MakePage(c.area);
+            page->CreatePage();
+            EXPECT_TRUE(page->IsLocked());
+            EXPECT_EQ(page->AdminOnlyBox()->isEnabled(), !policy);
+        }
     }
 }
 
