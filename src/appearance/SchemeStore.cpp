@@ -26,33 +26,17 @@ QString UserRoot() { return settings::UserDataKey(settings::Area::Appearance); }
 
 QString SchemeKey(const QString& root, const QString& keyName) { return root + u'\\' + keyName; }
 
-// A read that found the value or its absence; anything else leaves the scheme as stored.
-bool ReadOrMissing(LSTATUS status) { return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND; }
-
-DWORD ReadDword(HKEY key, const QString& name, bool* unreadable)
-{
-    DWORD value = 0;
-    const LSTATUS status = QueryDword(key, name, &value);
-    *unreadable = *unreadable || !ReadOrMissing(status);
-    return status == ERROR_SUCCESS ? value : 0;
-}
-
-QString ReadText(HKEY key, const QString& name, bool* unreadable)
-{
-    QString text;
-    const LSTATUS status = QueryString(key, name, kTextBufferUnits, &text);
-    *unreadable = *unreadable || !ReadOrMissing(status);
-    return status == ERROR_SUCCESS ? text : QString();
-}
-
 SchemeItem ReadScheme(HKEY key, const QString& keyName, const QString& installPath)
 {
     SchemeItem item;
-    item.FgColor = ReadDword(key, kFgColor, &item.Unreadable);
-    item.BgColor = ReadDword(key, kBgColor, &item.Unreadable);
-    item.UseMastHead = ReadDword(key, kUseMastHead, &item.Unreadable) != 0 ? 1 : 0;
-    item.BgImage = ResolveImage(ReadText(key, kBgImage, &item.Unreadable), installPath);
-    item.BgImageOSD = ResolveImage(ReadText(key, kBgImageOSD, &item.Unreadable), installPath);
+    bool whole = true;
+    item.FgColor = ReadRecordDword(key, kFgColor, &whole);
+    item.BgColor = ReadRecordDword(key, kBgColor, &whole);
+    item.UseMastHead = ReadRecordDword(key, kUseMastHead, &whole) != 0 ? 1 : 0;
+    item.BgImage = ResolveImage(ReadRecordText(key, kBgImage, kTextBufferUnits, &whole), installPath);
+    item.BgImageOSD = ResolveImage(ReadRecordText(key, kBgImageOSD, kTextBufferUnits, &whole), installPath);
+    // A value there but unreadable leaves the scheme as stored.
+    item.Unreadable = !whole;
     item.KeyName = keyName;
     item.DisplayName = DisplayNameOf(keyName);
     item.IsBuiltIn = IsBuiltInName(keyName) ? 1 : 0;

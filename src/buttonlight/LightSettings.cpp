@@ -17,25 +17,19 @@ const QString kSettingProgramParameters = QStringLiteral("SettingProgramParamete
 const QString kEnableFunction = QStringLiteral("EnableFunction");
 const QString kBlinkLevel = QStringLiteral("BlinkLevel");
 
-bool Found(LSTATUS status) { return status == ERROR_SUCCESS; }
-bool ReadOrMissing(LSTATUS status) { return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND; }
-
 void ReadText(HKEY key, const QString& name, QString* text, QStringList* kept)
 {
-    const LSTATUS status = QueryString(key, name, kTextBufferUnits, text);
-    if (!Found(status))
-        text->clear();
-    if (!ReadOrMissing(status))
+    bool whole = true;
+    *text = ReadRecordText(key, name, kTextBufferUnits, &whole);
+    if (!whole)
         kept->append(name);
 }
 
 void ReadLevel(HKEY key, const QString& name, DWORD* value, QStringList* kept)
 {
-    *value = 0;
-    const LSTATUS status = QueryDword(key, name, value);
-    if (!Found(status))
-        *value = 0;
-    if (!ReadOrMissing(status))
+    bool whole = true;
+    *value = ReadRecordDword(key, name, &whole);
+    if (!whole)
         kept->append(name);
 }
 

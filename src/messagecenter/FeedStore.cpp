@@ -25,14 +25,6 @@ const QString kEnableRss = QStringLiteral("EnableRSS");
 constexpr int kUrlBufferUnits = int(kMaxStoredUrl) + 1;
 
 // Empty when missing; *whole turns false when the value is there but could not be read whole.
-QString ReadUrl(HKEY key, const QString& name, bool* whole)
-{
-    QString text;
-    const LSTATUS status = QueryString(key, name, kUrlBufferUnits, &text);
-    *whole = *whole && (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND);
-    return status == ERROR_SUCCESS ? text : QString();
-}
-
 std::optional<FeedEntry> ReadFeed(HKEY parent, const QString& name)
 {
     FeedEntry entry;
@@ -43,8 +35,8 @@ std::optional<FeedEntry> ReadFeed(HKEY parent, const QString& name)
         return std::nullopt;
     bool whole = opened == ERROR_SUCCESS;
     if (whole) {
-        entry.feed.htmlUrl = ReadUrl(key, kHtmlUrl, &whole);
-        entry.feed.xmlUrl = ReadUrl(key, kXmlUrl, &whole);
+        entry.feed.htmlUrl = ReadRecordText(key, kHtmlUrl, kUrlBufferUnits, &whole);
+        entry.feed.xmlUrl = ReadRecordText(key, kXmlUrl, kUrlBufferUnits, &whole);
         DWORD enable = 0;
         const LSTATUS status = QueryDword(key, kEnable, &enable);
         // A value longer than 4 bytes reads as missing, as any DWORD of the store does.

@@ -29,26 +29,6 @@ constexpr int kOrderIds = 10000;
 
 HKEY RootOf(Root root) { return root == Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
-// A read that found the value or its absence; anything else leaves the item as stored.
-bool ReadOrMissing(LSTATUS status) { return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND; }
-
-// Empty when missing; *readable turns false when the value is there but cannot be read.
-QString ReadText(HKEY key, const QString& name, bool* readable)
-{
-    QString text;
-    const LSTATUS status = QueryString(key, name, kTextBufferUnits, &text);
-    *readable = *readable && ReadOrMissing(status);
-    return status == ERROR_SUCCESS ? text : QString();
-}
-
-DWORD ReadDword(HKEY key, const QString& name, bool* readable)
-{
-    DWORD value = 0;
-    const LSTATUS status = QueryDword(key, name, &value);
-    *readable = *readable && ReadOrMissing(status);
-    return status == ERROR_SUCCESS ? value : 0;
-}
-
 // The order list as stored, empty when there is none; nullopt when a stored list cannot be read
 // (too long, an error of the store) or holds no text at all: saving in its place would wipe it.
 std::optional<QString> ReadOrderList(HKEY orderKey)
@@ -335,13 +315,13 @@ ItemListLoad LoadItemList(int maxQuickLinks)
             notShown = true;
         ListEntry entry;
         bool readable = true;
-        entry.item.MenuString = ReadText(itemKey, QStringLiteral("MenuString"), &readable);
-        entry.item.ExecInterface = ReadText(itemKey, QStringLiteral("ExecInterface"), &readable);
+        entry.item.MenuString = ReadRecordText(itemKey, QStringLiteral("MenuString"), kTextBufferUnits, &readable);
+        entry.item.ExecInterface = ReadRecordText(itemKey, QStringLiteral("ExecInterface"), kTextBufferUnits, &readable);
         entry.item.KeyPath = CutItemText(keyPath);
         entry.item.KeyName = keyName;
         entry.item.OrderId = orderId;
-        entry.item.Category = ReadDword(itemKey, QStringLiteral("Category"), &readable);
-        entry.item.ExecInterfaceType = ReadDword(itemKey, QStringLiteral("ExecInterfaceType"), &readable);
+        entry.item.Category = ReadRecordDword(itemKey, QStringLiteral("Category"), &readable);
+        entry.item.ExecInterfaceType = ReadRecordDword(itemKey, QStringLiteral("ExecInterfaceType"), &readable);
         entry.keepStored = !readable || entry.item.KeyPath != keyPath;
         if (notShown) {
             entry.state = ui::kUnchecked;

@@ -48,4 +48,26 @@ LSTATUS SetString(HKEY key, const QString& name, const QString& text, DWORD type
     return RegSetValueEx(key, name, type, reinterpret_cast<const BYTE*>(bytes.constData()), DWORD(bytes.size()));
 }
 
+namespace {
+
+bool ReadOrMissing(LSTATUS status) { return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND; }
+
+} // namespace
+
+QString ReadRecordText(HKEY key, const QString& name, int bufferUnits, bool* whole)
+{
+    QString text;
+    const LSTATUS status = QueryString(key, name, bufferUnits, &text);
+    *whole = *whole && ReadOrMissing(status);
+    return status == ERROR_SUCCESS ? text : QString();
+}
+
+DWORD ReadRecordDword(HKEY key, const QString& name, bool* whole)
+{
+    DWORD value = 0;
+    const LSTATUS status = QueryDword(key, name, &value);
+    *whole = *whole && ReadOrMissing(status);
+    return status == ERROR_SUCCESS ? value : 0;
+}
+
 } // namespace reg

@@ -14,6 +14,12 @@ LSTATUS QueryDword(HKEY key, const QString& name, DWORD* value);
 // up to the first NUL.
 LSTATUS QueryString(HKEY key, const QString& name, int bufferUnits, QString* text);
 
+// A record's value as a page reads it: the value, or empty (0) when it is missing or cannot be
+// read. *whole turns false when the value is there but cannot be read (longer than the buffer, a
+// failure of the store): the page then keeps the record as stored instead of rewriting it.
+QString ReadRecordText(HKEY key, const QString& name, int bufferUnits, bool* whole);
+DWORD ReadRecordDword(HKEY key, const QString& name, bool* whole);
+
 LSTATUS SetDword(HKEY key, const QString& name, DWORD value);
 // REG_SZ (or another string type) with its terminator: (length + 1) * 2 bytes.
 LSTATUS SetString(HKEY key, const QString& name, const QString& text, DWORD type = REG_SZ);
