@@ -5,10 +5,14 @@
 //   0031: a value whose item key is missing
 // The second layout's items carry "-2" in their names.
 
+#include "GuiTest.h"
 #include "StoreValues.h"
 #include "quicklinks/ClientItemStore.h"
 #include "registry/RegFileWriter.h"
+#include "registry/Utf16Le.h"
 #include "settings/Settings.h"
+
+#include <gtest/gtest.h>
 
 #include <optional>
 
@@ -20,8 +24,7 @@ inline const QString kUserDefined = kClient + QStringLiteral("\\UserDefined");
 inline const QString kData = QStringLiteral("Software\\Orvane\\TALVEN\\Data\\QuickLink");
 inline const QString kOrder = kData + QStringLiteral("\\Order");
 inline const QString kOrder2 = kData + QStringLiteral(".2\\Order");
-inline const QString kPolicyData = QStringLiteral("Software\\Policies\\Orvane\\TALVEN\\Data\\QuickLink");
-inline const QString kPolicyOrder = kPolicyData + QStringLiteral("\\Order");
+inline const QString kPolicyOrder = QStringLiteral("Software\\Policies\\Orvane\\TALVEN\\Data\\QuickLink\\Order");
 
 inline void PutItem(const QString& client, const QString& keyName, const QString& name, reg::DWORD category)
 {
@@ -54,10 +57,7 @@ inline void PutClient(const std::optional<QString>& orderList, const QString& or
         PutString(orderRoot, orderKey, QString(), *orderList);
 }
 
-inline void SetLayoutMode(reg::DWORD mode)
-{
-    PutDword(reg::HKEY_CURRENT_USER, settings::kXmlControlKey, QStringLiteral("QuickLink"), mode);
-}
+inline void SetLayoutMode(reg::DWORD mode) { PutDword(reg::HKEY_CURRENT_USER, settings::kXmlControlKey, QStringLiteral("QuickLink"), mode); }
 
 // "id:name:state" per entry, blank-separated; state 1 unchecked, 2 checked, 3 fixed-checked.
 inline QString Describe(const QList<ql::ListEntry>& entries)
@@ -72,9 +72,7 @@ inline QString Describe(const QList<ql::ListEntry>& entries)
 inline QString ReadText(reg::HKEY root, const QString& path, const QString& name)
 {
     const std::optional<QByteArray> bytes = ReadBytes(root, path, name);
-    if (!bytes)
-        return QStringLiteral("<none>");
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes->constData()), bytes->size() / 2).section(QChar(0), 0, 0);
+    return bytes ? reg::FromUtf16Le(*bytes).section(QChar(0), 0, 0) : QStringLiteral("<none>");
 }
 
 // The user's part of the store below a key, as the registry editor would export it.
@@ -83,8 +81,7 @@ inline QString Export(const QString& path)
     QByteArray file;
     if (ExportRegFile(reg::Root::CurrentUser, path, &file) != reg::ERROR_SUCCESS)
         return QStringLiteral("<missing>");
-    QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(file.constData() + 2), (file.size() - 2) / 2);
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return reg::FromUtf16Le(file.mid(2)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 inline QString Stored() { return Export(kClient) + Export(kData); }

@@ -1,12 +1,11 @@
 #include "ClientFixture.h"
-#include "GuiTest.h"
 #include "pagekit/CheckListCtrl.h"
 #include "pagekit/Controls.h"
-#include "pagekit/IconButton.h"
 #include "quicklinks/AddItem.h"
+#include "quicklinks/FilePath.h"
 #include "quicklinks/OrderList.h"
 #include "quicklinks/QuickLinksPage.h"
-#include "settings/ResourceIds.h"
+#include "settings/SettingsWritten.h"
 #include "settings/StringTable.h"
 #include "shell/CustomizerApp.h"
 #include "shell/QsCustSheet.h"
@@ -15,13 +14,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-
-#include <gtest/gtest.h>
+#include <QTest>
 
 using namespace reg;
 using namespace fixture;
@@ -32,45 +29,43 @@ using namespace res::quicklinks;
 using res::additem::IDC_FILEURL;
 using res::additem::IDC_NAME;
 
-QWidget* Control(QWidget* page, int id)
+template <class T = QWidget>
+T& Control(const QWidget& parent, int id)
 {
-    QWidget* control = ui::FindControl(page, id);
-    EXPECT_TRUE(control) << id;
-    return control;
+    if (auto* control = qobject_cast<T*>(ui::FindControl(&parent, id)))
+        return *control;
+    throw std::runtime_error("missing control " + std::to_string(id));
 }
 
-void Click(QWidget* page, int id) { static_cast<QPushButton*>(Control(page, id))->click(); }
-
-void Key(QWidget* widget, Qt::Key key)
+// Runs the application: message boxes are answered OK and their texts returned, the editor types
+// a name and a command and closes with OK, and body acts on the loaded Quick Links page and
+// closes the sheet.
+QStringList RunSheet(GuiEnvironment& env, const std::function<void(CQsCustSheet&, CQuickLinks&)>& body)
 {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
+    QStringList messages;
+    env.setModalHandler([&](QDialog& dialog) -> int {
+        if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+            messages << box->text();
+            return QMessageBox::Ok;
+        }
+        if (auto* editor = qobject_cast<CAddItem*>(&dialog)) {
+            Control<QLineEdit>(*editor, IDC_NAME).setText("Terminal");
+            Control<QLineEdit>(*editor, IDC_FILEURL).setText("\"/usr/bin/xterm\" -e top");
+            editor->OnOK();
+            return editor->result();
+        }
+        auto& sheet = static_cast<CQsCustSheet&>(dialog);
+        sheet.show();
+        auto& page = *static_cast<CQuickLinks*>(sheet.GetPage(0));
+        EXPECT_TRUE(WaitFor([&page] { return page.IsLoaded(); }));
+        body(sheet, page);
+        return sheet.result();
+    });
+    CCustomizerApp app;
+    app.InitInstance();
+    EXPECT_EQ(app.LastSheetResult(), 1);
+    return messages;
 }
-
-// "ed" for Edit and Delete, upper case where enabled.
-QString EditDelete(QWidget* page)
-{
-    return QString(Control(page, IDC_EDIT)->isEnabled() ? "E" : "e") + (Control(page, IDC_DELETE)->isEnabled() ? "D" : "d");
-}
-
-// An editor answer that types a name and a command and closes with OK.
-int TypeAndOk(QDialog& dialog, const QString& name, const QString& command)
-{
-    auto& editor = static_cast<CAddItem&>(dialog);
-    static_cast<QLineEdit*>(ui::FindControl(&editor, IDC_NAME))->setText(name);
-    static_cast<QLineEdit*>(ui::FindControl(&editor, IDC_FILEURL))->setText(command);
-    editor.OnOK();
-    return editor.result();
-}
-
-// The page as after its first tick.
-struct LoadedPage : CQuickLinks {
-    LoadedPage()
-    {
-        CreatePage();
-        EXPECT_TRUE(WaitFor([this] { return IsLoaded(); }));
-    }
-};
 
 // Check beyond the maximum, uncheck, move, New through the editor, keyboard moves and Space,
 // then OK: the store holds exactly the expected order data and user items.
@@ -79,38 +74,25 @@ TEST(QuickLinksSheet, EditAndSaveThroughTheSheet)
     GuiEnvironment env;
     PutClient("0001 0002 0003 0004 0006 0007 0008 9999 0009 0020");
     PutString(HKEY_CURRENT_USER, kOrder, "0777", "Stale");
-    QStringList messages;
-    env.setModalHandler([&messages](QDialog& dialog) -> int {
-        if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
-            messages << box->text();
-            return QMessageBox::Ok;
-        }
-        if (qobject_cast<CAddItem*>(&dialog))
-            return TypeAndOk(dialog, "Terminal", "\"/usr/bin/xterm\" -e top");
-        dialog.show();
-        auto& page = *static_cast<CQuickLinks*>(static_cast<CQsCustSheet&>(dialog).GetPage(0));
-        EXPECT_TRUE(WaitFor([&page] { return page.IsLoaded(); }));
+    const QStringList messages = RunSheet(env, [](CQsCustSheet& sheet, CQuickLinks& page) {
         CCheckListCtrl* list = page.List();
         EXPECT_EQ(QApplication::focusWidget(), list) << "the list takes the focus when the sheet opens";
         EXPECT_EQ(list->model()->rowCount(), 9);
         EXPECT_FALSE(list->ToggleCheck(7)) << "an eighth check";
         EXPECT_TRUE(list->ToggleCheck(0));
         list->SetSelectionMark(8);
-        Click(&page, IDC_ARROWUP);
+        Control<QPushButton>(page, IDC_ARROWUP).click();
         EXPECT_EQ(list->GetSelectionMark(), 7);
-        ui::FindControl(&page, IDC_NEW)->setFocus();
-        Key(QApplication::focusWidget(), Qt::Key_Return);
+        Control(page, IDC_NEW).setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         list->setFocus();
         list->SetSelectionMark(1);
-        Key(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
         EXPECT_EQ(list->GetSelectionMark(), 2);
-        Key(list, Qt::Key_Space);
-        Key(list, Qt::Key_Return);
-        WaitFor([&dialog] { return !dialog.isVisible(); });
-        return dialog.result();
+        QTest::keyClick(list, Qt::Key_Space);
+        QTest::keyClick(list, Qt::Key_Return);
+        WaitFor([&sheet] { return !sheet.isVisible(); });
     });
-    CCustomizerApp app;
-    app.InitInstance();
     EXPECT_EQ(messages, QStringList({"A maximum of 7 Quick Links can be selected. Uncheck one of the "
                                      "current selections and then retry your choice."}));
     QFile expected(QStringLiteral(QSCUST_TEST_DATA "/quicklinks/after_ok.reg"));
@@ -118,35 +100,38 @@ TEST(QuickLinksSheet, EditAndSaveThroughTheSheet)
     EXPECT_EQ((Export(kData) + Export(kUserDefined)).toStdString(), expected.readAll().toStdString());
 }
 
-// The parts of the user's store that OK may write.
-QStringList Exports() { return {Export(kClient), Export(kClient2), Export(kData), Export(kData + ".2")}; }
-
-// The names of the parts that differ from before, blank-separated.
-QString Changed(const QStringList& before)
-{
-    const char* const names[] = {"Client", "Client.2", "Data", "Data.2"};
-    const QStringList after = Exports();
-    QStringList changed;
-    for (qsizetype i = 0; i < after.size(); ++i) {
-        if (after[i] != before[i])
-            changed << names[i];
-    }
-    return changed.join(' ');
-}
-
-// Only U1 is checked, so Edit and Delete stay off right after the load.
 const char* const kList = "0020 9999 0001 0002";
 
-struct StateCase {
-    const char* name;
-    std::function<void(GuiEnvironment&)> setUp;
-    bool listEnabled, newEnabled, hideEnabled, hideChecked, adminEnabled, adminChecked;
-    const char* written;
-    // The line under the list; empty when it is hidden.
-    res::StringId status;
-};
-
-void PrintTo(const StateCase& c, std::ostream* os) { *os << c.name; }
+// A failed save is told once and the sheet still closes with OK; the client hears of it unless
+// nothing was saved.
+TEST(QuickLinksSheet, FailedSaveIsToldOnce)
+{
+    const struct { const char* name; QList<int> otherPages; QList<Root> readOnly; bool clientTold; } cases[] = {
+        {"appearance_still_saves", {3}, {Root::CurrentUser}, true},
+        {"every_page_fails", {3}, {Root::CurrentUser, Root::LocalMachine}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        GuiEnvironment env;
+        PutClient(kList);
+        const QString before = Stored();
+        app::SetSettingsWritten(0);
+        const QStringList messages = RunSheet(env, [&](CQsCustSheet& sheet, CQuickLinks& page) {
+            for (int index : c.otherPages)
+                sheet.SetActivePage(index);
+            page.HideBox()->click();
+            for (Root root : c.readOnly)
+                env.store.setReadOnly(root, true);
+            sheet.accept();
+        });
+        // The message names the first failure, the Quick Links page's.
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].contains(StoreErrorText(Root::CurrentUser, ERROR_ACCESS_DENIED))) << qPrintable(messages[0]);
+        EXPECT_EQ(std::pair(env.services.calls.contains("SignalClientUpdate"), app::SettingsWritten()), std::pair(c.clientTold, 0));
+        env.store.setReadOnly(Root::CurrentUser, false);
+        EXPECT_EQ(Stored().toStdString(), before.toStdString());
+    }
+}
 
 void SecondLayout(DWORD mode)
 {
@@ -156,66 +141,75 @@ void SecondLayout(DWORD mode)
 
 void AdminBoxChecked(const QString& dataKey) { PutDword(HKEY_LOCAL_MACHINE, dataKey, "AllowOnlyAdmin", 1); }
 
-const res::StringId kNoStatus = res::StringId(0);
-const StateCase kStateCases[] = {
-    {"administrator", [](GuiEnvironment&) {}, true, true, true, false, true, false, "Client Data", kNoStatus},
-    {"resource_center_hidden_allows_15", [](GuiEnvironment&) {
-         PutDword(HKEY_CURRENT_USER, settings::UserDataKey(settings::Area::ResourceCenter), "HideGroup", 1);
-     }, true, true, true, false, true, false, "Client Data", kNoStatus},
-    {"layout_1_is_read_only", [](GuiEnvironment&) { SecondLayout(ql::kSecondLayoutReadOnly); AdminBoxChecked(kData + ".2"); },
-     false, false, false, false, false, false, "", res::IDS_QUICKLINKS_LAYOUT_READ_ONLY},
-    {"layout_2_writes", [](GuiEnvironment&) { SecondLayout(ql::kSecondLayout); }, true, true, false, false, true, false, "Client.2 Data.2", kNoStatus},
-    {"layout_3_is_editable_and_writes_nothing", [](GuiEnvironment&) { SecondLayout(3); }, true, true, false, false, true, false, "", kNoStatus},
-    {"elevated", [](GuiEnvironment& env) { env.setRights(true, true); }, false, false, false, false, true, false, "Client Data",
-     res::IDS_QUICKLINKS_ELEVATED},
-    {"managed", [](GuiEnvironment&) {
-         settings::SetManagedMode(true);
-         PutClient(kList, kPolicyOrder, HKEY_LOCAL_MACHINE);
-     }, false, false, false, false, false, false, "Client", res::IDS_QUICKLINKS_ADMIN_LOCK},
-    {"user_with_the_admin_box", [](GuiEnvironment& env) { env.setRights(false, false); AdminBoxChecked(kData); },
-     false, false, false, false, true, true, "Client Data", res::IDS_QUICKLINKS_ADMIN_LOCK},
-    {"hide_policy_1", [](GuiEnvironment&) { PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "HideQLinks", 1); },
-     true, true, false, true, true, false, "Client Data", kNoStatus},
-    {"order_list_without_text_is_kept", [](GuiEnvironment&) { PutValue(HKEY_CURRENT_USER, kOrder, QString(), REG_SZ, QByteArray()); },
-     false, false, true, false, true, false, "Data", res::IDS_QUICKLINKS_UNREADABLE},
-    {"order_list_with_more_ids_than_a_save_holds_is_kept", [](GuiEnvironment&) {
-         PutString(HKEY_CURRENT_USER, kOrder, QString(), QString("0001 ").repeated(ql::kMaxOrderedItems + 1).chopped(1));
-     }, false, false, true, false, true, false, "Data", res::IDS_QUICKLINKS_TOO_LONG},
-    {"no_order_key_is_never_made", [](GuiEnvironment&) {
-         ASSERT_EQ(RegDeleteTree(HKEY_CURRENT_USER, kOrder), ERROR_SUCCESS);
-     }, true, false, true, false, true, false, "Data", res::IDS_QUICKLINKS_NO_ORDER_KEY},
-    {"new_at_the_limit", [](GuiEnvironment&) { PutString(HKEY_CURRENT_USER, kOrder, "9998", "I1"); PutString(HKEY_CURRENT_USER, kOrder, QString(), "0020 9999 9998"); },
-     true, false, true, false, true, false, "Client Data", res::IDS_QUICKLINKS_FULL},
-};
-
-class PageStateTest : public testing::TestWithParam<StateCase> {};
-
-TEST_P(PageStateTest, ControlsAndWhatOkWrites)
+// The list's controls, the boxes, the line under the list, and which parts of the user's store
+// OK writes. Only U1 is checked, so Edit and Delete stay off right after the load.
+TEST(QuickLinksPage, ControlsAndWhatOkWrites)
 {
-    const StateCase& c = GetParam();
-    GuiEnvironment env;
-    PutClient(kList);
-    c.setUp(env);
-    const QStringList before = Exports();
-    LoadedPage page;
-    for (int id : {IDC_OUTPUTLIST, IDC_ARROWUP, IDC_ARROWDOWN, IDC_LIST_LABEL})
-        EXPECT_EQ(Control(&page, id)->isEnabled(), c.listEnabled) << id;
-    EXPECT_EQ(Control(&page, IDC_NEW)->isEnabled(), c.newEnabled);
-    for (auto [id, enabledIcon, disabledIcon] : {std::tuple{IDC_ARROWUP, 138u, 135u}, {IDC_ARROWDOWN, 137u, 136u}})
-        EXPECT_EQ(static_cast<CIconButton*>(Control(&page, id))->ShownIconId(), c.listEnabled ? enabledIcon : disabledIcon) << id;
-    EXPECT_EQ(EditDelete(&page), "ed");
-    EXPECT_TRUE(static_cast<QLabel*>(Control(&page, IDC_INTRO))->text().startsWith(QString("Select up to %1 ").arg(ql::MaxQuickLinks())));
-    auto* status = static_cast<QLabel*>(Control(&page, IDC_LIST_STATUS));
-    EXPECT_EQ(status->isVisibleTo(&page) ? status->text() : QString(), c.status ? res::LoadResString(c.status) : QString());
-    EXPECT_EQ(page.HideBox()->isEnabled(), c.hideEnabled);
-    EXPECT_EQ(page.HideBox()->isChecked(), c.hideChecked);
-    EXPECT_EQ(page.AdminOnlyBox()->isEnabled(), c.adminEnabled);
-    EXPECT_EQ(page.AdminOnlyBox()->isChecked(), c.adminChecked);
-    EXPECT_FALSE(page.OnOK().Failed());
-    EXPECT_EQ(Changed(before), c.written);
+    const res::StringId none = res::StringId(0);
+    // controls: the list with its arrows and label (one letter each), New, the Hide box and the
+    // administrator box, upper case where enabled, '*' where checked; status: the line under the
+    // list, none when it is hidden.
+    const struct { const char* name; std::function<void(GuiEnvironment&)> setUp; const char *controls, *written; res::StringId status; } cases[] = {
+        {"administrator", [](GuiEnvironment&) {}, "LLLL N H A", "Client Data", none},
+        {"layout_1_is_read_only", [](GuiEnvironment&) { SecondLayout(ql::kSecondLayoutReadOnly); AdminBoxChecked(kData + ".2"); },
+         "llll n h a", "", res::IDS_QUICKLINKS_LAYOUT_READ_ONLY},
+        {"layout_2_writes", [](GuiEnvironment&) { SecondLayout(ql::kSecondLayout); }, "LLLL N h A", "Client.2 Data.2", none},
+        {"layout_3_is_editable_and_writes_nothing", [](GuiEnvironment&) { SecondLayout(3); }, "LLLL N h A", "", none},
+        {"elevated", [](GuiEnvironment& env) { env.setRights(true, true); }, "llll n h A", "Client Data", res::IDS_QUICKLINKS_ELEVATED},
+        {"managed", [](GuiEnvironment&) { settings::SetManagedMode(true); PutClient(kList, kPolicyOrder, HKEY_LOCAL_MACHINE); },
+         "llll n h a", "Client", res::IDS_QUICKLINKS_ADMIN_LOCK},
+        {"user_with_the_admin_box", [](GuiEnvironment& env) { env.setRights(false, false); AdminBoxChecked(kData); },
+         "llll n h A*", "Client Data", res::IDS_QUICKLINKS_ADMIN_LOCK},
+        {"hide_policy_1", [](GuiEnvironment&) { PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "HideQLinks", 1); },
+         "LLLL N h* A", "Client Data", none},
+        {"order_list_without_text_is_kept", [](GuiEnvironment&) { PutValue(HKEY_CURRENT_USER, kOrder, QString(), REG_SZ, {}); },
+         "llll n H A", "Data", res::IDS_QUICKLINKS_UNREADABLE},
+        {"order_list_with_more_ids_than_a_save_holds_is_kept", [](GuiEnvironment&) {
+             PutString(HKEY_CURRENT_USER, kOrder, QString(), QString("0001 ").repeated(ql::kMaxOrderedItems + 1).chopped(1));
+         }, "llll n H A", "Data", res::IDS_QUICKLINKS_TOO_LONG},
+        {"no_order_key_is_never_made", [](GuiEnvironment&) { ASSERT_EQ(RegDeleteTree(HKEY_CURRENT_USER, kOrder), ERROR_SUCCESS); },
+         "LLLL n H A", "Data", res::IDS_QUICKLINKS_NO_ORDER_KEY},
+        {"new_at_the_limit", [](GuiEnvironment&) {
+             PutString(HKEY_CURRENT_USER, kOrder, "9998", "I1");
+             PutString(HKEY_CURRENT_USER, kOrder, QString(), "0020 9999 9998");
+         }, "LLLL n H A", "Client Data", res::IDS_QUICKLINKS_FULL},
+    };
+    const QString parts[] = {kClient, kClient2, kData, kData + ".2"};
+    const auto exports = [&parts] {
+        QStringList all;
+        for (const QString& part : parts)
+            all << Export(part);
+        return all;
+    };
+    const auto letter = [](const QWidget& control, char c) { return QChar::fromLatin1(control.isEnabled() ? QChar::toUpper(c) : c); };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        GuiEnvironment env;
+        PutClient(kList);
+        c.setUp(env);
+        const QStringList before = exports();
+        CQuickLinks page;
+        page.CreatePage();
+        ASSERT_TRUE(WaitFor([&page] { return page.IsLoaded(); }));
+        QString controls;
+        for (int id : {IDC_OUTPUTLIST, IDC_ARROWUP, IDC_ARROWDOWN, IDC_LIST_LABEL})
+            controls += letter(Control(page, id), 'l');
+        controls += QString(" %1 %2%3 %4%5").arg(letter(Control(page, IDC_NEW), 'n'), letter(*page.HideBox(), 'h'))
+                        .arg(page.HideBox()->isChecked() ? "*" : "").arg(letter(*page.AdminOnlyBox(), 'a'))
+                        .arg(page.AdminOnlyBox()->isChecked() ? "*" : "");
+        EXPECT_EQ(controls, c.controls);
+        EXPECT_FALSE(Control(page, IDC_EDIT).isEnabled() || Control(page, IDC_DELETE).isEnabled());
+        auto& status = Control<QLabel>(page, IDC_LIST_STATUS);
+        EXPECT_EQ(status.isVisibleTo(&page) ? status.text() : QString(), c.status ? res::LoadResString(c.status) : QString());
+        EXPECT_FALSE(page.OnOK().Failed());
+        QStringList changed;
+        for (qsizetype i = 0; i < before.size(); ++i) {
+            if (exports()[i] != before[i])
+                changed << QString(parts[i]).section('\\', -1).replace("QuickLink", "Data");
+        }
+        EXPECT_EQ(changed.join(' '), c.written);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Situations, PageStateTest, testing::ValuesIn(kStateCases), [](const auto& info) { return std::string(info.param.name); });
 
 // Before the first tick the list is empty: Edit and Delete find no row, and saving the empty
 // list would wipe the stored one.
@@ -223,28 +217,26 @@ TEST(QuickLinksPage, EmptyListsKeepTheirButtons)
 {
     GuiEnvironment env;
     PutClient(kList);
-    {
-        CQuickLinks page;
-        page.CreatePage();
-        ASSERT_FALSE(page.IsLoaded());
-        env.setModalHandler([](QDialog&) -> int { ADD_FAILURE() << "no editor without a row"; return 0; });
-        Click(&page, IDC_EDIT);
-        Click(&page, IDC_DELETE);
-        EXPECT_FALSE(page.OnOK().Failed());
-        EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kOrder, QString()), kList);
-    }
+    CQuickLinks page;
+    page.CreatePage();
+    ASSERT_FALSE(page.IsLoaded());
+    env.setModalHandler([](QDialog&) -> int { ADD_FAILURE() << "no editor without a row"; return 0; });
+    Control<QPushButton>(page, IDC_EDIT).click();
+    Control<QPushButton>(page, IDC_DELETE).click();
+    EXPECT_FALSE(page.OnOK().Failed());
+    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kOrder, QString()), kList);
 }
 
 // As a screen reader finds the list: one item per row with its check as a state, a fixed check
-// told apart, a toggle action under the page's rules.
+// told apart, a toggle action under the page's rules (the sheet's test meets their refusal).
 TEST(QuickLinksPage, ScreenReaderReadsAndTogglesTheChecks)
 {
     GuiEnvironment env;
     SetLayoutMode(ql::kSecondLayout);
     PutClient("0001 0002 0003 0004 0006 0007 0020 9999 0021", kOrder2);
-    QStringList messages;
-    env.setModalHandler([&messages](QDialog& dialog) { messages << static_cast<QMessageBox&>(dialog).text(); return int(QMessageBox::Ok); });
-    LoadedPage page;
+    CQuickLinks page;
+    page.CreatePage();
+    ASSERT_TRUE(WaitFor([&page] { return page.IsLoaded(); }));
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(page.List());
     ASSERT_EQ(list->childCount(), 8);
     const auto read = [list](int row) {
@@ -253,17 +245,94 @@ TEST(QuickLinksPage, ScreenReaderReadsAndTogglesTheChecks)
         return QString("%1 %2%3%4 %5").arg(item->text(QAccessible::Name)).arg(s.checkable).arg(s.checked).arg(s.readOnly)
             .arg(item->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
     };
-    EXPECT_EQ(read(0), "I1-2 111 0");
+    const auto toggle = [list](int row) { list->child(row)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction()); };
+    EXPECT_EQ(read(0) + ", " + read(6) + ", " + read(7), "I1-2 111 0, U1-2 110 1, U2-2 100 1");
     EXPECT_EQ(list->child(0)->text(QAccessible::Description), res::LoadResString(res::IDS_QUICKLINK_FIXED));
-    EXPECT_EQ(read(6), "U1-2 110 1");
-    EXPECT_EQ(read(7), "U2-2 100 1");
-    list->child(7)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-    EXPECT_EQ(read(7), "U2-2 100 1") << "an eighth check";
-    EXPECT_EQ(messages.size(), 1);
-    list->child(6)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-    list->child(7)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    toggle(6);
+    toggle(7);
     EXPECT_EQ(read(6) + ", " + read(7), "U1-2 100 1, U2-2 110 1");
+}
 
+// Return closes the editor with OK only while both boxes hold text, and OK writes only the name
+// and the command, cut to 259 characters.
+TEST(AddItem, BoxesAndReturn)
+{
+    const ClientItem record{"Notes", "\"/usr/bin/gedit\" -s", "HKCU\\UserDefined\\0001", "UserDefined\\0001", "0020", 7, 1};
+    // typed: an empty text clears the box; edit: opens as "Edit" with its prompt, rather than as "New".
+    const struct { const char* name; ClientItem item; std::optional<QString> typedName, typedCommand; bool edit; QString nameBox, commandBox;
+                   bool okEnabled; } cases[] = {
+        {"new_opens_empty", {}, {}, {}, false, "", "", false},
+        {"typing_stops_at_32_and_260", {}, QString(40, u'n'), QString(300, u'c'), false, QString(32, u'n'), QString(260, u'c'), true},
+        {"longer_stored_name_replaced_by_typing", {QString(40, u'n'), "gedit", "", "", "", 0, 0}, QString(40, u'x'), {}, true,
+         QString(32, u'x'), "gedit", true},
+        {"existing_command_cleared", record, {}, "", true, "Notes", "", false},
+    };
+    const auto fields = [](const ClientItem& i) {
+        return std::tie(i.MenuString, i.ExecInterface, i.KeyPath, i.KeyName, i.OrderId, i.Category, i.ExecInterfaceType);
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        GuiEnvironment env;
+        env.setModalHandler(ShowAndRun([&c](QDialog& editor) {
+            auto& name = Control<QLineEdit>(editor, IDC_NAME);
+            auto& command = Control<QLineEdit>(editor, IDC_FILEURL);
+            for (auto [box, text] : {std::pair{&name, c.typedName}, {&command, c.typedCommand}}) {
+                box->selectAll();
+                if (text)
+                    text->isEmpty() ? QTest::keyClick(box, Qt::Key_Delete) : QTest::keyClicks(box, *text);
+            }
+            EXPECT_EQ(editor.windowTitle(), c.edit ? "Edit" : "New");
+            EXPECT_EQ(Control<QLabel>(editor, res::additem::IDC_PROMPT).text(),
+                      c.edit ? "Change the name or the file of the Quick Link." : "Type a name of the new Quick Link.");
+            EXPECT_EQ(std::pair(name.text(), command.text()), std::pair(c.nameBox, c.commandBox));
+            EXPECT_EQ(Control<QPushButton>(editor, res::IDOK).isEnabled(), c.okEnabled);
+            EXPECT_GE(command.width(), name.width()) << "a command line is the longer text";
+            QTest::keyClick(&name, Qt::Key_Return);
+            EXPECT_EQ(editor.isVisible(), !c.okEnabled);
+            if (editor.isVisible())
+                editor.reject();
+        }));
+        ClientItem item = c.item;
+        EXPECT_EQ(CAddItem(item).DoModal(), c.okEnabled ? QDialog::Accepted : QDialog::Rejected);
+        ClientItem expected = c.item;
+        if (c.okEnabled) {
+            expected.MenuString = c.nameBox;
+            expected.ExecInterface = c.commandBox.left(259);
+        }
+        EXPECT_EQ(fields(item), fields(expected));
+    }
+}
+
+QString UrlOrPath(const QString& text) { return ql::PathIsURL(text) ? "url" : "path"; }
+
+TEST(FilePath, WhatACommandNames)
+{
+    // "{dir}" holds the files "my app" and "tool"; "{long}" is a file whose path has 259 characters.
+    // QSCUST_DIR names the folder, QSCUST_SPACED "{dir}/my app", QSCUST_LONG 300 characters.
+    const QTemporaryDir dir;
+    const QString longPath = dir.filePath(QString(258 - dir.path().size(), u'a'));
+    for (const QString& path : {dir.filePath("my app"), dir.filePath("tool"), longPath})
+        ASSERT_TRUE(QFile(path).open(QIODevice::WriteOnly));
+    qputenv("QSCUST_DIR", dir.path().toLocal8Bit());
+    qputenv("QSCUST_SPACED", dir.filePath("my app").toLocal8Bit());
+    qputenv("QSCUST_LONG", QByteArray(300, 'x'));
+    const auto resolve = [&](const char* text) { return QString::fromUtf8(text).replace("{dir}", dir.path()).replace("{long}", longPath); };
+    const struct { const char* name; QString (*function)(const QString&); const char *text, *expected; } cases[] = {
+        {"url_scheme_chars", UrlOrPath, "svn+ssh.2-x:host", "url"},
+        {"drive_letter_is_no_scheme", UrlOrPath, "C:\\Tools\\x.exe", "path"},
+        {"scheme_starts_with_letter", UrlOrPath, "1ab:c", "path"},
+        {"unknown_and_lone_percent_stay", ql::ExpandEnvironmentStrings, "5% %QSCUST_NONE% %%x", "5% %QSCUST_NONE% %%x"},
+        {"260_characters_are_kept", ql::ExpandEnvironmentStrings, "{long}x", "{long}x"},
+        {"open_quote_loses_trailing_blanks", ql::PathRemoveArgs, "\"a b  ", "\"a b"},
+        {"quoted_variable_with_args", ql::CheckFilePath, "\"%QSCUST_DIR%/my app\" -option", "{dir}/my app"},
+        {"blank_from_variable_cuts", ql::CheckFilePath, "%QSCUST_SPACED%", ""},
+        {"text_cut_to_259", ql::CheckFilePath, "{long}x", "{long}"},
+        {"failed_expansion_names_nothing", ql::CheckFilePath, "{dir}/tool %QSCUST_LONG%", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.function(resolve(c.text)), resolve(c.expected)) << c.name;
+    for (const char* name : {"QSCUST_DIR", "QSCUST_SPACED", "QSCUST_LONG"})
+        qunsetenv(name);
 }
 
 } // namespace

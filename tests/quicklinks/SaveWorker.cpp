@@ -5,7 +5,7 @@
 
 int main()
 {
-    const QList<ql::ListEntry> lists[2] = {savelists::List(0), savelists::List(1)};
+    const QList<ql::ListEntry> lists[2] = {SaveList(0), SaveList(1)};
     for (unsigned n = 0;; ++n)
         (void)ql::SaveItemList(lists[n % 2]);
 }
