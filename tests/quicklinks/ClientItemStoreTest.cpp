@@ -1,6 +1,6 @@
 #include "ClientFixture.h"
 #include "SaveLists.h"
-#include "quicklinks/OrderList.h"
+#include "clientitems/OrderList.h"
 #include "quicklinks/QuickLinkModel.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "ClientFixture.h"
-#include "quicklinks/OrderList.h"
+#include "clientitems/OrderList.h"
 #include "quicklinks/QuickLinkModel.h"
 
 #include <QAbstractItemModelTester>

@@ -3,7 +3,7 @@
 #include "pagekit/Controls.h"
 #include "quicklinks/AddItem.h"
 #include "quicklinks/FilePath.h"
-#include "quicklinks/OrderList.h"
+#include "clientitems/OrderList.h"
 #include "quicklinks/QuickLinksPage.h"
 #include "settings/SettingsWritten.h"
 #include "settings/StringTable.h"

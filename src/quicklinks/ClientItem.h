@@ -1,4 +1,0 @@
-#pragma once
-// Kept where the Quick Links tests include it; the record and the list now live in clientitems.
-
-#include "clientitems/ClientItem.h"
