@@ -252,6 +252,16 @@ void CCheckListCtrl::EnableCheckBoxes()
     viewport()->update();
 }
 
+void CCheckListCtrl::SetUpItemColumns(const QString& itemTitle)
+{
+    header()->setMinimumSectionSize(0);
+    header()->setStretchLastSection(true);
+    const double scale = logicalDpiX() / 96.0;
+    setColumnWidth(0, fontMetrics().horizontalAdvance(QString()) + int(20 * scale));
+    setColumnWidth(1, fontMetrics().horizontalAdvance(itemTitle) + 12);
+    EnableCheckBoxes();
+}
+
 bool CCheckListCtrl::ToggleCheck(int row)
 {
     if (!model() || row < 0 || row >= model()->rowCount())

@@ -15,6 +15,9 @@ public:
 
     // Shows the state images as check boxes in column 0.
     void EnableCheckBoxes();
+    // The list pages' two columns: the check box, then the item, at least as wide as its title;
+    // then the check boxes.
+    void SetUpItemColumns(const QString& itemTitle);
     bool CheckBoxesEnabled() const { return m_checkBoxes; }
 
     // Asks the model to turn the row's check over (unchecked <-> checked); a fixed check never

@@ -11,7 +11,6 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimerEvent>
@@ -127,14 +126,8 @@ void CQuickLinks::LoadContent()
     m_btnArrowUp->SetIcons(IDI_ARROW_UP, IDI_ARROW_UP_DISABLED);
 
     FreeItemList();
-    const double scale = logicalDpiX() / 96.0;
-    QHeaderView* header = m_list->header();
-    header->setMinimumSectionSize(0);
-    header->setStretchLastSection(true);
-    m_list->setColumnWidth(0, m_list->fontMetrics().horizontalAdvance(QString()) + int(20 * scale));
-    m_list->setColumnWidth(1, m_list->fontMetrics().horizontalAdvance(res::LoadResString(res::IDS_ITEM)) + 12);
+    m_list->SetUpItemColumns(res::LoadResString(res::IDS_ITEM));
     m_nColumns = m_model.columnCount();
-    m_list->EnableCheckBoxes();
 
     // The list is filled once the page is shown.
     m_nTimerId = kLoadTimerId;

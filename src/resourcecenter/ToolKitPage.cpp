@@ -5,7 +5,6 @@
 #include "settings/StringTable.h"
 
 #include <QCheckBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QTimerEvent>
 #include <QVBoxLayout>
@@ -79,14 +78,8 @@ void CToolKit::LoadContent()
 {
     m_nColumns = 0;
     FreeRecords();
-    QHeaderView* header = m_list->header();
-    header->setMinimumSectionSize(0);
-    header->setStretchLastSection(true);
-    const double scale = logicalDpiX() / 96.0;
-    m_list->setColumnWidth(0, m_list->fontMetrics().horizontalAdvance(QString()) + int(20 * scale));
-    m_list->setColumnWidth(1, m_list->fontMetrics().horizontalAdvance(res::LoadResString(res::IDS_ITEM)) + 12);
+    m_list->SetUpItemColumns(res::LoadResString(res::IDS_ITEM));
     m_nColumns = m_model.columnCount();
-    m_list->EnableCheckBoxes();
 
     // The list is filled once the page is shown.
     m_nTimerId = kLoadTimerId;
