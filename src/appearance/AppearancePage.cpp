@@ -43,25 +43,16 @@ void CAppearance::BuildContent(QVBoxLayout* layout)
     layout->addLayout(listRow, 1);
 
     // Why the list cannot be changed, when it cannot.
-    m_status = new QLabel;
-    m_status->setTextFormat(Qt::PlainText);
-    m_status->setWordWrap(true);
-    ui::BindControl(m_status, IDC_LIST_STATUS);
-    m_status->hide();
+    m_status = ui::StatusLine(IDC_LIST_STATUS);
     layout->addWidget(m_status);
 
     m_btnNew = new QPushButton(DialogText(IDC_NEW));
     m_btnEdit = new QPushButton(DialogText(IDC_EDIT));
     m_btnDelete = new QPushButton(DialogText(IDC_DELETE));
     m_btnApply = new QPushButton(DialogText(IDC_APPLY));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (auto [button, id] : {std::pair{m_btnNew, IDC_NEW}, {m_btnEdit, IDC_EDIT}, {m_btnDelete, IDC_DELETE}, {m_btnApply, IDC_APPLY}}) {
-        ui::BindControl(button, id, button->text());
+    layout->addLayout(ui::ButtonRow({{m_btnNew, IDC_NEW}, {m_btnEdit, IDC_EDIT}, {m_btnDelete, IDC_DELETE}, {m_btnApply, IDC_APPLY}}));
+    for (QPushButton* button : {m_btnNew, m_btnEdit, m_btnDelete, m_btnApply})
         button->setAutoDefault(false);
-        buttons->addWidget(button);
-    }
-    layout->addLayout(buttons);
 
     connect(m_btnNew, &QPushButton::clicked, this, &CAppearance::OnBnClickedNew);
     connect(m_btnEdit, &QPushButton::clicked, this, &CAppearance::OnBnClickedEdit);

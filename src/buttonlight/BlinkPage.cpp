@@ -98,11 +98,7 @@ void CBlink::BuildContent(QVBoxLayout* layout)
     layout->addWidget(indicationGroup);
 
     // Why the light cannot be set or previewed, when it cannot.
-    m_status = new QLabel;
-    m_status->setWordWrap(true);
-    m_status->setTextFormat(Qt::PlainText);
-    ui::BindControl(m_status, IDC_LIGHT_STATUS);
-    m_status->hide();
+    m_status = ui::StatusLine(IDC_LIGHT_STATUS);
     layout->addWidget(m_status);
 
     connect(m_btnLightOn, &QRadioButton::clicked, this, &CBlink::OnBnClickedLightOn);

@@ -117,24 +117,14 @@ void CMessageCenter::BuildContent(QVBoxLayout* layout)
     m_list->viewport()->setAcceptDrops(true);
     m_list->viewport()->installEventFilter(this);
     layout->addWidget(m_list, 1);
-    m_status = new QLabel(res::LoadResString(IDS_FEEDS_UNREADABLE));
-    m_status->setWordWrap(true);
-    m_status->setTextFormat(Qt::PlainText);
-    ui::BindControl(m_status, IDC_LIST_STATUS);
-    m_status->hide();
+    m_status = ui::StatusLine(IDC_LIST_STATUS, res::LoadResString(IDS_FEEDS_UNREADABLE));
     layout->addWidget(m_status);
 
     m_btnNew = new QPushButton(DialogText(IDC_NEW));
     m_btnEdit = new QPushButton(DialogText(IDC_EDIT));
     m_btnDelete = new QPushButton(DialogText(IDC_DELETE));
     m_btnImport = new QPushButton(DialogText(IDC_IMPORT));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (auto [button, id] : {std::pair{m_btnNew, IDC_NEW}, {m_btnEdit, IDC_EDIT}, {m_btnDelete, IDC_DELETE}, {m_btnImport, IDC_IMPORT}}) {
-        ui::BindControl(button, id, button->text());
-        buttons->addWidget(button);
-    }
-    layout->addLayout(buttons);
+    layout->addLayout(ui::ButtonRow({{m_btnNew, IDC_NEW}, {m_btnEdit, IDC_EDIT}, {m_btnDelete, IDC_DELETE}, {m_btnImport, IDC_IMPORT}}));
 
     connect(m_btnDelete, &QPushButton::clicked, this, &CMessageCenter::OnBnClickedDeleteFeed);
     connect(m_btnNew, &QPushButton::clicked, this, &CMessageCenter::OnBnClickedNewFeed);

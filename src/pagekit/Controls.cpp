@@ -1,7 +1,10 @@
 #include "pagekit/Controls.h"
 
 #include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QObject>
+#include <QPushButton>
 #include <QVariant>
 #include <QWidget>
 
@@ -66,6 +69,27 @@ void GiveFocus(QWidget* control)
     control->setFocus();
     if (!control->isVisible())
         new FocusWhenShown(control);
+}
+
+QLabel* StatusLine(int controlId, const QString& text)
+{
+    auto* line = new QLabel(text);
+    line->setTextFormat(Qt::PlainText);
+    line->setWordWrap(true);
+    BindControl(line, controlId);
+    line->hide();
+    return line;
+}
+
+QHBoxLayout* ButtonRow(std::initializer_list<std::pair<QPushButton*, int>> buttons)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (auto [button, id] : buttons) {
+        BindControl(button, id, button->text());
+        row->addWidget(button);
+    }
+    return row;
 }
 
 } // namespace ui

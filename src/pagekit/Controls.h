@@ -4,6 +4,12 @@
 
 #include <QString>
 
+#include <initializer_list>
+#include <utility>
+
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace ui {
@@ -19,5 +25,11 @@ QWidget* FindControl(const QWidget* parent, int controlId);
 // Focus for a control that may not be shown yet (a page built while its sheet opens): a hidden
 // widget's focus request is lost when the window activates, so it is repeated once it is shown.
 void GiveFocus(QWidget* control);
+
+// The line under a list that says why it cannot be changed: plain, wrapped text, hidden until
+// there is something to say.
+QLabel* StatusLine(int controlId, const QString& text = QString());
+// A row of buttons at the right edge, each bound to its id with its caption.
+QHBoxLayout* ButtonRow(std::initializer_list<std::pair<QPushButton*, int>> buttons);
 
 } // namespace ui

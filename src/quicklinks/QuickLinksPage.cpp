@@ -66,22 +66,13 @@ void CQuickLinks::BuildContent(QVBoxLayout* layout)
     listRow->addLayout(arrows);
     layout->addLayout(listRow, 1);
     // Why the list or New cannot be used, when they cannot.
-    m_status = new QLabel;
-    m_status->setTextFormat(Qt::PlainText);
-    ui::BindControl(m_status, IDC_LIST_STATUS);
-    m_status->hide();
+    m_status = ui::StatusLine(IDC_LIST_STATUS);
     layout->addWidget(m_status);
 
     m_btnNew = new QPushButton(DialogText(IDC_NEW));
     m_btnEdit = new QPushButton(DialogText(IDC_EDIT));
     m_btnDelete = new QPushButton(DialogText(IDC_DELETE));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (auto [button, id] : {std::pair{m_btnNew, IDC_NEW}, {m_btnEdit, IDC_EDIT}, {m_btnDelete, IDC_DELETE}}) {
-        ui::BindControl(button, id, button->text());
-        buttons->addWidget(button);
-    }
-    layout->addLayout(buttons);
+    layout->addLayout(ui::ButtonRow({{m_btnNew, IDC_NEW}, {m_btnEdit, IDC_EDIT}, {m_btnDelete, IDC_DELETE}}));
 
     connect(m_btnArrowUp, &QPushButton::clicked, this, &CQuickLinks::OnBnClickedArrowUp);
     connect(m_btnArrowDown, &QPushButton::clicked, this, &CQuickLinks::OnBnClickedArrowDown);

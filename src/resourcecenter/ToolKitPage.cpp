@@ -35,11 +35,7 @@ void CToolKit::BuildContent(QVBoxLayout* layout)
     m_list->setModel(&m_model);
     layout->addWidget(m_list, 1);
 
-    m_status = new QLabel;
-    m_status->setTextFormat(Qt::PlainText);
-    m_status->setWordWrap(true);
-    ui::BindControl(m_status, IDC_LIST_STATUS);
-    m_status->hide();
+    m_status = ui::StatusLine(IDC_LIST_STATUS);
     layout->addWidget(m_status);
 }
 
