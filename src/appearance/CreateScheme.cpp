@@ -67,13 +67,6 @@ QLineEdit* MakeEdit(int controlId, int maxLength)
     return edit;
 }
 
-QPushButton* MakeButton(int controlId)
-{
-    auto* button = new QPushButton(res::LoadDialogText(kTemplate, controlId));
-    ui::BindControl(button, controlId, button->text());
-    return button;
-}
-
 } // namespace
 
 CCreateScheme::CCreateScheme(const SchemeItem& scheme, QWidget* parent) : QDialog(parent), m_scheme(scheme)
@@ -110,8 +103,8 @@ CCreateScheme::CCreateScheme(const SchemeItem& scheme, QWidget* parent) : QDialo
 
     m_editPrimary = MakeEdit(IDC_PRIMARY, kMaxPath);
     m_editSecondary = MakeEdit(IDC_SECONDARY, kMaxPath);
-    auto* browsePrimary = MakeButton(IDC_BROWSE_PRIMARY);
-    auto* browseSecondary = MakeButton(IDC_BROWSE_SECONDARY);
+    auto* browsePrimary = ui::TemplateButton(kTemplate, IDC_BROWSE_PRIMARY);
+    auto* browseSecondary = ui::TemplateButton(kTemplate, IDC_BROWSE_SECONDARY);
     fields->addWidget(MakeLabel(IDC_PRIMARY_LABEL, m_editPrimary), 4, 0, 1, 2);
     fields->addWidget(m_editPrimary, 5, 0);
     fields->addWidget(browsePrimary, 5, 1);
@@ -128,14 +121,8 @@ CCreateScheme::CCreateScheme(const SchemeItem& scheme, QWidget* parent) : QDialo
     body->addWidget(m_preview);
     layout->addLayout(body);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    m_btnOk = MakeButton(res::IDOK);
-    m_btnOk->setDefault(true);
-    auto* cancel = MakeButton(res::IDCANCEL);
-    buttons->addWidget(m_btnOk);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    QPushButton* cancel = nullptr;
+    layout->addLayout(ui::OkCancelRow(kTemplate, &m_btnOk, &cancel));
 
     connect(m_editName, &QLineEdit::textChanged, this, &CCreateScheme::OnEnChangeName);
     connect(m_editPrimary, &QLineEdit::textChanged, this, &CCreateScheme::OnEnChangePrimaryImage);

@@ -41,13 +41,6 @@ QLineEdit* MakeBox(QVBoxLayout* layout, int controlId, int labelId)
     return box;
 }
 
-QPushButton* MakeButton(int controlId)
-{
-    auto* button = new QPushButton(res::LoadDialogText(kTemplate, controlId));
-    ui::BindControl(button, controlId, button->text());
-    return button;
-}
-
 void ShowText(QLineEdit* box, const QString& text)
 {
     box->setMaxLength(qMax(kMaxTyped, int(text.size())));
@@ -75,14 +68,8 @@ CAddRssItem::CAddRssItem(RssFeed& feed, const QStringList& urlCompletions, QWidg
     layout->addWidget(m_status);
     layout->addStretch();
 
-    auto* buttons = new QHBoxLayout;
-    layout->addLayout(buttons);
-    buttons->addStretch();
-    m_btnOk = MakeButton(res::IDOK);
-    m_btnOk->setDefault(true);
-    auto* cancel = MakeButton(res::IDCANCEL);
-    buttons->addWidget(m_btnOk);
-    buttons->addWidget(cancel);
+    QPushButton* cancel = nullptr;
+    layout->addLayout(ui::OkCancelRow(kTemplate, &m_btnOk, &cancel));
 
     connect(m_editName, &QLineEdit::textChanged, this, &CAddRssItem::OnEnChangeFeed);
     connect(m_editXmlUrl, &QLineEdit::textChanged, this, &CAddRssItem::OnEnChangeFeed);

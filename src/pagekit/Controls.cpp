@@ -1,5 +1,8 @@
 #include "pagekit/Controls.h"
 
+#include "settings/ResourceIds.h"
+#include "settings/StringTable.h"
+
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -89,6 +92,25 @@ QHBoxLayout* ButtonRow(std::initializer_list<std::pair<QPushButton*, int>> butto
         BindControl(button, id, button->text());
         row->addWidget(button);
     }
+    return row;
+}
+
+QPushButton* TemplateButton(unsigned dialogId, int controlId)
+{
+    auto* button = new QPushButton(res::LoadDialogText(dialogId, controlId));
+    BindControl(button, controlId, button->text());
+    return button;
+}
+
+QHBoxLayout* OkCancelRow(unsigned dialogId, QPushButton** ok, QPushButton** cancel)
+{
+    *ok = TemplateButton(dialogId, res::IDOK);
+    (*ok)->setDefault(true);
+    *cancel = TemplateButton(dialogId, res::IDCANCEL);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(*ok);
+    row->addWidget(*cancel);
     return row;
 }
 

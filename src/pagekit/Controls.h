@@ -31,5 +31,9 @@ void GiveFocus(QWidget* control);
 QLabel* StatusLine(int controlId, const QString& text = QString());
 // A row of buttons at the right edge, each bound to its id with its caption.
 QHBoxLayout* ButtonRow(std::initializer_list<std::pair<QPushButton*, int>> buttons);
+// A button of a dialog template, captioned from the template's texts.
+QPushButton* TemplateButton(unsigned dialogId, int controlId);
+// An editor's OK (its default button) and Cancel at the right edge.
+QHBoxLayout* OkCancelRow(unsigned dialogId, QPushButton** ok, QPushButton** cancel);
 
 } // namespace ui

@@ -44,13 +44,6 @@ QLineEdit* MakeBox(int controlId, int labelId, int maxLength, QLabel*& label)
     return box;
 }
 
-QPushButton* MakeButton(int controlId)
-{
-    auto* button = new QPushButton(res::LoadDialogText(kTemplate, controlId));
-    ui::BindControl(button, controlId, button->text());
-    return button;
-}
-
 } // namespace
 
 CAddItem::CAddItem(ClientItem& item, QWidget* parent) : QDialog(parent), m_item(item)
@@ -64,7 +57,7 @@ CAddItem::CAddItem(ClientItem& item, QWidget* parent) : QDialog(parent), m_item(
     QLabel* fileUrlLabel = nullptr;
     m_editName = MakeBox(IDC_NAME, IDC_NAME_LABEL, kMaxName, nameLabel);
     m_editFileUrl = MakeBox(IDC_FILEURL, IDC_FILEURL_LABEL, kMaxFileUrl, fileUrlLabel);
-    auto* browse = MakeButton(IDC_BROWSE);
+    auto* browse = ui::TemplateButton(kTemplate, IDC_BROWSE);
     auto* fields = new QGridLayout;
     layout->addLayout(fields);
     // Each label above its box, so that the boxes take the width the labels would take in any
@@ -79,14 +72,8 @@ CAddItem::CAddItem(ClientItem& item, QWidget* parent) : QDialog(parent), m_item(
     layout->addStretch();
     layout->addSpacing(6);
 
-    auto* buttons = new QHBoxLayout;
-    layout->addLayout(buttons);
-    buttons->addStretch();
-    m_btnOk = MakeButton(res::IDOK);
-    m_btnOk->setDefault(true);
-    auto* cancel = MakeButton(res::IDCANCEL);
-    buttons->addWidget(m_btnOk);
-    buttons->addWidget(cancel);
+    QPushButton* cancel = nullptr;
+    layout->addLayout(ui::OkCancelRow(kTemplate, &m_btnOk, &cancel));
 
     connect(m_editName, &QLineEdit::textChanged, this, &CAddItem::OnEnChangeEdit);
     connect(m_editFileUrl, &QLineEdit::textChanged, this, &CAddItem::OnEnChangeEdit);
