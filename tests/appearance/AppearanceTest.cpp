@@ -127,6 +127,14 @@ QString Load()
 
 QString LoadAndSave() { return Load() + "\nsave: " + QString::number(scheme::SaveScheme({1, 2, "/p/sky.png", {}, 1, "Fresh", {}, 0, false})); }
 
+// The user's store becomes a file that is not a database.
+void PutGarbageStore(GuiEnvironment& env)
+{
+    QFile garbage(env.store.dir() + "/garbage.db");
+    EXPECT_TRUE(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(4096, 'x')) == 4096);
+    ConfigureRoot(Root::CurrentUser, {garbage.fileName(), RootAccess::Auto});
+}
+
 struct StoreCase {
     const char* name;
     void (*setUp)(GuiEnvironment&);
@@ -154,11 +162,7 @@ TEST(SchemeStore, AnswersAndHolds)
              PutScheme("Corporate", "c.png", {}, HKEY_LOCAL_MACHINE, "Software\\Policies\\Orvane\\TALVEN\\Data\\Appearance");
          }, LoadAndSave},
         {"load_elevated", [](GuiEnvironment& env) { env.setRights(true, true); }, LoadAndSave},
-        {"load_store_not_a_database", [](GuiEnvironment& env) {
-             QFile garbage(env.store.dir() + "/garbage.db");
-             EXPECT_TRUE(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(4096, 'x')) == 4096);
-             ConfigureRoot(Root::CurrentUser, {garbage.fileName(), RootAccess::Auto});
-         }, Load},
+        {"load_store_not_a_database", PutGarbageStore, Load},
         {"save_failing_midway", [](GuiEnvironment&) { app::PageSave::FailWriteForTest(5); }, LoadAndSave},
         {"delete_with_subkeys", [](GuiEnvironment&) { PutKey(HKEY_CURRENT_USER, kRoot + "\\Old\\Sub"); },
          [] { return QString::number(scheme::DeleteScheme("Old")); }},
@@ -240,6 +244,7 @@ TEST(AppearancePage, LocksAndButtons)
          }, "lnedaB", IDS_SCHEMES_ADMIN_LOCK},
         {"elevated", [](GuiEnvironment& env) { env.setRights(true, true); }, "lnedaB", IDS_SCHEMES_ELEVATED},
         {"managed", [](GuiEnvironment&) { settings::SetManagedMode(true); }, "lnedab", IDS_SCHEMES_MANAGED},
+        {"store_not_a_database", PutGarbageStore, "LnedaB", IDS_SCHEMES_UNREADABLE},
     };
     for (const PageCase& c : cases) {
         SCOPED_TRACE(c.name);
