@@ -1,6 +1,7 @@
 #include "GuiTest.h"
 #include "StoreValues.h"
 #include "pagekit/CheckListCtrl.h"
+#include "platform/UserRights.h"
 #include "registry/RegFileWriter.h"
 #include "resourcecenter/ToolKitPage.h"
 #include "shell/CustomizerApp.h"
@@ -67,6 +68,11 @@ struct PageCase {
 
 const PageCase kCases[] = {
     {.stored = "0007 9999 0008", .rows = "Multimedia:1 Help:2"},
+    {.stored = "0007 0008 9999", .rows = "Multimedia:2 Help:2", .after = "@=\"0008 0007 9999\""},
+    {.stored = "0008 9999 0007", .rows = "Multimedia:2 Help:1", .after = "@=\"0008 9999 0007\""},
+    {.stored = "9999 0007 0008", .rows = "Multimedia:1 Help:1", .after = "@=\"9999 0008 0007\""},
+    {.stored = "9999 0001 0011", .rows = "Maintenance:1 Others:1", .after = "@=\"9999 0001 0011\""},
+    {.stored = "0001 0001 9999 0001", .rows = "Maintenance:2 Maintenance:2 Maintenance:1", .after = "@=\"0001 0001 9999 0001\""},
     {.stored = "0007 0007 0008 9999", .rows = "Help:2 Multimedia:2 Help:2"},
     {.stored = "-001 0012 0011 0099", .rows = "Others:2"},
     {.stored = "0004 5", .rows = "System:2 Security,:2", .after = "@=\"0004 0005 9999\""},
@@ -80,6 +86,7 @@ const PageCase kCases[] = {
     {.name = "NLS has no check rule", .setUp = [] { SetNls("1"); }, .toggles = {0, 0}, .rows = "Maintenance:1 Wireless:1 Device:1 System:1 Security,:1 Mostrel:1 Help:1 Multimedia:1 Communication:1 Small:1 Others:1", .after = ""},
     {.name = "NLS not exactly 1", .setUp = [] { SetNls("1 "); }, .rows = "Multimedia:2 Help:2 Device:1"},
     {.name = "managed", .setUp = [] { settings::SetManagedMode(true); PutString(HKEY_LOCAL_MACHINE, "Software\\Policies\\Orvane\\TALVEN\\Data\\ResourceCenter\\Order", {}, "0001 9999 0002"); }, .rows = "Maintenance:2 Wireless:1", .controls = "l h- a-"},
+    {.name = "elevated", .setUp = [] { platform::OverrideUserRights({true, true}); }, .rows = "Multimedia:2 Help:2 Device:1", .controls = "l h- A-", .after = ""},
     {.name = "OK before the load", .loaded = false, .after = ""},
     {.name = "no Order key", .stored = std::nullopt, .setUp = [] { ASSERT_EQ(RegDeleteTree(HKEY_CURRENT_USER, kOrder), ERROR_SUCCESS); }, .after = ""},
 };
