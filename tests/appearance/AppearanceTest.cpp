@@ -163,6 +163,13 @@ TEST(SchemeStore, AnswersAndHolds)
          }, LoadAndSave},
         {"load_elevated", [](GuiEnvironment& env) { env.setRights(true, true); }, LoadAndSave},
         {"load_store_not_a_database", PutGarbageStore, Load},
+        {"load_empty_store", [](GuiEnvironment&) {}, Load},
+        {"load_current_missing", [](GuiEnvironment&) { PutCurrent("Gone"); }, Load},
+        {"save_over_existing", [](GuiEnvironment&) {
+             PutString(HKEY_CURRENT_USER, kRoot + "\\VelkorDefaultScheme01", "BgImage", "old");
+             PutString(HKEY_CURRENT_USER, kRoot + "\\VelkorDefaultScheme01", "Extra", "kept");
+         }, [] { return QString::number(scheme::SaveScheme({1, 2, "/p/sky.png", {}, 1, "VelkorDefaultScheme01", {}, 0, false})); }},
+        {"save_backslash", [](GuiEnvironment&) {}, [] { return QString::number(scheme::SaveScheme({1, 2, "/p/sky.png", {}, 1, "a\\b", {}, 0, false})); }},
         {"save_failing_midway", [](GuiEnvironment&) { app::PageSave::FailWriteForTest(5); }, LoadAndSave},
         {"delete_with_subkeys", [](GuiEnvironment&) { PutKey(HKEY_CURRENT_USER, kRoot + "\\Old\\Sub"); },
          [] { return QString::number(scheme::DeleteScheme("Old")); }},
@@ -320,6 +327,10 @@ TEST(AppearanceSheet, EveryButtonWritesAtOnce)
         QTest::mouseDClick(page.List()->viewport(), Qt::LeftButton, {}, row.center());
         EXPECT_EQ(Texts(page.Model()), "Default - Black  (Using)|Ocean|Sunset");
         EXPECT_EQ(SchemeSignals() - before, 2);
+        // The scheme in use applies again: written and told again, the list as it was.
+        Click(&page, IDC_APPLY);
+        EXPECT_EQ(Texts(page.Model()), "Default - Black  (Using)|Ocean|Sunset");
+        EXPECT_EQ(SchemeSignals() - before, 3);
         step("apply");
         Click(&page, IDC_NEW);
         page.Select(Row(page.Model(), "Ocean"));
@@ -334,7 +345,7 @@ TEST(AppearanceSheet, EveryButtonWritesAtOnce)
     CCustomizerApp app;
     app.InitInstance();
     step("ok");
-    EXPECT_EQ(SchemeSignals() - before, 2);
+    EXPECT_EQ(SchemeSignals() - before, 3);
 }
 
 using namespace createscheme;
