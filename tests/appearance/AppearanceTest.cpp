@@ -82,8 +82,7 @@ void ExpectData(const QString& name, const QString& actual)
 class Counter : public QObject {
     Q_OBJECT
 public:
-    int schemes = 0;
-    int pings = 0;
+    int schemes = 0, pings = 0;
 public Q_SLOTS:
     void received(const QDBusMessage& message) { ++(message.member() == platform::kSchemeChangeMessage ? schemes : pings); }
 };
@@ -191,19 +190,18 @@ TEST(SchemeStore, AnswersAndHolds)
 
 QString Texts(const SchemeListModel& model)
 {
-    QStringList texts;
+    QString texts;
     for (int row = 0; row < model.rowCount(); ++row)
-        texts << model.Text(row);
-    return texts.join(u'|');
+        texts += (row ? "|" : "") + model.Text(row);
+    return texts;
 }
 
 int Row(const SchemeListModel& model, const QString& keyName)
 {
-    for (int row = 0; row < model.rowCount(); ++row) {
-        if (model.Item(row).KeyName == keyName)
-            return row;
-    }
-    return -1;
+    int row = model.rowCount() - 1;
+    while (row >= 0 && model.Item(row).KeyName != keyName)
+        --row;
+    return row;
 }
 
 TEST(SchemeListModelTest, SortsWithTheMarkerAndMovesItOnApply)
