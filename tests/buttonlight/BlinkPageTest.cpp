@@ -3,7 +3,6 @@
 #include "buttonlight/BlinkPage.h"
 #include "pagekit/Controls.h"
 #include "registry/RegFileWriter.h"
-#include "registry/StoreConfig.h"
 #include "settings/ResourceIds.h"
 #include "settings/Settings.h"
 #include "shell/CustomizerApp.h"
@@ -13,7 +12,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QRadioButton>
 
 #include <gtest/gtest.h>
@@ -23,36 +21,39 @@ using namespace res::buttonlight;
 
 namespace {
 
-using Arrange = std::function<void(GuiEnvironment&)>;
-const QString kRoot = settings::UserDataKey(settings::Area::ButtonLight), kPolicyRoot = settings::PolicyDataKey(settings::Area::ButtonLight);
-const QString kUntouched = "[none] timer heartbeat 0 500 500";
+const QString kRoot = settings::UserDataKey(settings::Area::ButtonLight);
+const char* const kUntouched = "[none] timer heartbeat 0 500 500";
 
-// A light under TALVEN_LED_ROOT, as the LED class shows it; "trigger brightness delay_on delay_off" is its state.
+QByteArray Contents(const QString& path)
+{
+    QFile in(path);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : "?";
+}
+
+void Write(const QString& path, const QByteArray& text)
+{
+    QFile out(path);
+    EXPECT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(text) == text.size());
+}
+
+// A light under TALVEN_LED_ROOT, as the LED class shows it; State() is "trigger brightness delay_on delay_off".
 struct FakeLed {
-    explicit FakeLed(bool present = true, const QByteArray& triggers = "[none] timer heartbeat", const QByteArray& delay = "500")
+    FakeLed()
     {
         qputenv("TALVEN_LED_ROOT", dir.path().toLocal8Bit());
-        if (present && QDir(dir.path()).mkdir("KVXPmDrv")) {
-            for (const auto& [file, text] : {std::pair{"brightness", QByteArray("0")}, {"max_brightness", "255"},
-                                             {"trigger", triggers}, {"delay_on", delay}, {"delay_off", delay}})
-                Put(file, text);
-        }
+        QDir(dir.path()).mkdir("KVXPmDrv");
+        for (const auto& [file, text] : {std::pair{"brightness", "0"}, {"max_brightness", "255"}, {"trigger", "[none] timer heartbeat"},
+                                         {"delay_on", "500"}, {"delay_off", "500"}})
+            Write(Path(file), text);
     }
     ~FakeLed() { qunsetenv("TALVEN_LED_ROOT"); }
     QString Path(const QString& file) const { return dir.path() + "/KVXPmDrv/" + file; }
-    void Put(const QString& file, const QByteArray& text) const
-    {
-        QFile out(Path(file));
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(text) == text.size());
-    }
+    // A folder in a file's place refuses even root.
+    void Refuse(const QString& file) const { EXPECT_TRUE(QFile::remove(Path(file)) && QDir().mkdir(Path(file))); }
     QString State() const
     {
-        QStringList parts;
-        for (const char* file : {"trigger", "brightness", "delay_on", "delay_off"}) {
-            QFile in(Path(file));
-            parts << (in.open(QIODevice::ReadOnly) ? in.readAll() : "?");
-        }
-        return parts.join(' ');
+        return QStringList{Contents(Path("trigger")), Contents(Path("brightness")), Contents(Path("delay_on")),
+                           Contents(Path("delay_off"))}.join(' ');
     }
     QTemporaryDir dir;
 };
@@ -62,19 +63,19 @@ void PutFunctions(const QString& enabled, HKEY root = HKEY_CURRENT_USER, const Q
 {
     for (int i = 0; i < 3; ++i) {
         const QString key(QChar('A' + i)), path = lightRoot + '\\' + key;
-        PutString(root, path, "ProgramName", "Function " + key);
-        PutString(root, path, "SettingProgramPath", "/usr/bin/settings-" + key);
-        PutString(root, path, "SettingProgramParameters", "--page " + key);
+        for (const auto& [name, prefix] : {std::pair{"ProgramName", "Function "}, {"SettingProgramPath", "/usr/bin/settings-"},
+                                           {"SettingProgramParameters", "--page "}})
+            PutString(root, path, name, prefix + key);
         PutDword(root, path, "EnableFunction", enabled.contains(key) ? 1 : 0);
         PutDword(root, path, "BlinkLevel", DWORD(i == 0 ? 1 : i + 2));
     }
 }
-void Policy(DWORD disableBlink) { PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "DisableBlink", disableBlink); }
-void Default(DWORD state) { PutDword(HKEY_CURRENT_USER, kRoot, "DefaultState", state); }
+void Put(const QString& name, DWORD value) { PutDword(HKEY_CURRENT_USER, kRoot, name, value); }
 void PutTooLong(const QString& path, const QString& name) { PutValue(HKEY_CURRENT_USER, path, name, REG_BINARY, QByteArray(8, '\1')); }
 
 QComboBox* List(QWidget& page, int id) { return static_cast<QComboBox*>(ui::FindControl(&page, id)); }
 void Click(QWidget& page, int id) { static_cast<QAbstractButton*>(ui::FindControl(&page, id))->click(); }
+void Choose(QWidget& page, int function) { List(page, IDC_INDICATION_FOR)->setCurrentIndex(function); }
 
 // "on|off function/count type/count", then R(adio buttons) F(unction list) S(ettings) T(ype list)
 // P(review), upper case where enabled.
@@ -89,149 +90,68 @@ QString Describe(QWidget& page)
     return text;
 }
 
-// "DefaultState A:EnableFunction/BlinkLevel B:... C:...", "-" for what is missing.
+// "DefaultState A:EnableFunction/BlinkLevel B:... C:...", -1 for what is missing.
 QString Stored()
 {
-    const auto dword = [](const QString& path, const QString& name) {
-        const std::optional<DWORD> value = ReadDword(HKEY_CURRENT_USER, path, name);
-        return value ? QString::number(*value) : QString("-");
+    const auto dword = [](const QString& key, const char* name) {
+        return QString::number(int(ReadDword(HKEY_CURRENT_USER, kRoot + key, name).value_or(-1)));
     };
-    QString text = dword(kRoot, "DefaultState");
-    for (const QString key : {"A", "B", "C"})
-        text += QString(" %1:%2/%3").arg(key, dword(kRoot + '\\' + key, "EnableFunction"), dword(kRoot + '\\' + key, "BlinkLevel"));
+    QString text = dword("", "DefaultState");
+    for (const QString key : {"\\A", "\\B", "\\C"})
+        text += QString(" %1:%2/%3").arg(key.back(), dword(key, "EnableFunction"), dword(key, "BlinkLevel"));
     return text;
 }
 
-struct Page : CBlink {
-    Page() { CreatePage(); }
-};
+struct Page : CBlink { Page() { CreatePage(); } };
 
-// Each level's request bytes and what it leaves on a light that blinks slowly; a light that is
-// missing or refuses (a folder in a file's place refuses even root) is not driven at all.
-TEST(LedDeviceTest, LevelsAndRefusals)
+// The page from opening to OK or Cancel: what it shows and allows, what it stores after the
+// user's choices (a save that cannot be made whole writes nothing), and the light it leaves: the
+// client's level (5 and above off), else the default state, else off. Managed, elevated or
+// switched off by policy it leaves the light alone; a light whose brightness refuses is not capable
+// and not driven; one without the timer trigger does not blink.
+TEST(BlinkPageTest, OpenChooseAndClose)
 {
-    const struct { DWORD level; const char* bytes; const char* light; bool present = true; const char* refusing = nullptr;
-                   QByteArray triggers = "timer"; int capable = 1; } cases[] = {
-        {0, "00000000", "none 0 1000 1000"}, {1, "00010000", "none 255 1000 1000"}, {2, "01010000", "timer 0 1000 1000"},
-        {3, "01010100", "timer 0 400 400"},  {4, "01010200", "timer 0 100 100"},    {5, "00000000", "none 0 1000 1000"},
-        {1, "00010000", "? ? ? ?", false, nullptr, "", 0},
-        {1, "00010000", "timer 0 1000 1000", true, "max_brightness"},
-        {4, "01010200", "timer ? 1000 1000", true, "brightness", "timer", 0},
-        {1, "00010000", "? 0 1000 1000", true, "trigger"},
-        {3, "01010100", "[none] heartbeat 0 1000 1000", true, nullptr, "[none] heartbeat"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.light);
-        const platform::LedRequest request = blink::LightRequest(c.level);
-        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(&request), sizeof request).toHex(), c.bytes);
-        FakeLed led(c.present, c.triggers, "1000");
-        if (c.refusing) {
-            EXPECT_TRUE(QFile::remove(led.Path(c.refusing)) && QDir().mkdir(led.Path(c.refusing)));
-        }
-        EXPECT_EQ(CBlink::IsLedCapable(), c.capable);
-        CBlink::DoLedPreview(c.level);
-        EXPECT_EQ(led.State(), c.light);
-    }
-}
-
-// What the page shows and allows at start, by store, light, policy and rights.
-TEST(BlinkPageTest, StartStates)
-{
-    const struct { const char* name; bool light; Arrange arrange; const char* shown; } cases[] = {
-        {"one enabled", true, [](auto&) { PutFunctions("B"); }, "off 2/4 2/4 RFSTP"},
-        {"no light", false, [](auto&) { PutFunctions("B"); }, "off 2/4 2/4 rFStp"},
-        {"no function keys", true, [](auto&) { Default(0); }, "off 0/1 -1/4 RFstp"},
-        {"two enabled: the later", true, [](auto&) { PutFunctions("AC"); }, "off 3/4 3/4 RFSTP"},
-        {"level 1 while on", true, [](auto&) { Default(1); PutFunctions("A"); }, "on 1/4 -1/3 RFSTP"},
-        {"switched off by policy", true, [](auto&) { Default(1); PutFunctions("B"); Policy(1); }, "off 2/4 2/4 rFStp"},
-        {"machine store unreadable: off", true, [](auto& env) { Default(1); PutFunctions("B"); ConfigureRoot(Root::LocalMachine, {env.store.dir()}); }, "off 2/4 2/4 rFStp"},
-        {"managed: the policy root", true, [](auto&) { settings::SetManagedMode(true); PutFunctions("A"); PutFunctions("C", HKEY_LOCAL_MACHINE, kPolicyRoot); }, "off 3/4 3/4 rfstp"},
-        {"elevated", true, [](auto& env) { env.setRights(true, true); PutFunctions("B"); }, "off 2/4 2/4 rfstp"},
-        {"unreadable default state", true, [](auto&) { PutTooLong(kRoot, "DefaultState"); PutFunctions("B"); }, "off 2/4 2/4 rFSTP"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        GuiEnvironment env;
-        FakeLed led(c.light);
-        c.arrange(env);
-        Page page;
-        EXPECT_EQ(Describe(page), c.shown);
-        EXPECT_EQ(List(page, IDC_INDICATION_FOR)->itemText(0), "none");
-    }
-}
-
-// What OK stores after the user's choices; a save that cannot be made whole writes nothing.
-TEST(BlinkPageTest, OkWrites)
-{
-    const auto choose = [](int function, int type = -1) {
-        return [=](Page& page) {
-            List(page, IDC_INDICATION_FOR)->setCurrentIndex(function);
-            if (type >= 0)
-                List(page, IDC_INDICATION_TYPE)->setCurrentIndex(type);
-        };
-    };
-    const struct { const char* name; Arrange arrange; std::function<void(Page&)> act; const char* stored; bool failed = false; int nameBytes = 22; } cases[] = {
-        {"two enabled stay", [](auto&) { PutFunctions("AC"); }, [](Page&) {}, "0 A:1/1 B:0/3 C:1/4"},
-        {"on turns 1 into 2, off keeps it", [](auto&) { PutFunctions("A"); }, [=](Page& page) {
-             Click(page, IDC_LIGHT_ON);
-             EXPECT_EQ(Describe(page), "on 1/4 0/3 RFSTP");
-             Click(page, IDC_LIGHT_OFF);
-             EXPECT_EQ(Describe(page), "off 1/4 1/4 RFSTP");
-             choose(3)(page);
-         }, "0 A:0/2 B:0/3 C:1/4"},
-        {"type while on", [](auto&) { PutFunctions("B"); }, [=](Page& page) { Click(page, IDC_LIGHT_ON); choose(2, 2)(page); },
-         "1 A:0/2 B:1/4 C:0/4"},
-        {"none enables nothing", [](auto&) { PutFunctions("AC"); }, choose(0), "0 A:0/1 B:0/3 C:0/4"},
-        {"switched off by policy stores off", [](auto&) { Default(1); PutFunctions("B"); Policy(1); }, [](Page&) {}, "0 A:0/1 B:1/3 C:0/4"},
-        {"elevated writes nothing", [](auto& env) { env.setRights(true, true); Default(1); PutFunctions("B"); }, choose(1), "1 A:0/1 B:1/3 C:0/4"},
-        {"managed writes nothing", [](auto&) { settings::SetManagedMode(true); PutFunctions("B"); }, choose(1), "- A:0/1 B:1/3 C:0/4"},
-        {"a key gone is skipped", [](auto&) { PutFunctions("B"); }, [=](Page& page) { choose(1)(page); RegDeleteTree(HKEY_CURRENT_USER, kRoot + "\\A"); },
-         "0 A:-/- B:0/3 C:0/4"},
-        {"unreadable values stay", [](auto&) {
-             PutFunctions("B");
-             PutTooLong(kRoot, "DefaultState");
-             PutTooLong(kRoot + "\\B", "BlinkLevel");
-             PutString(HKEY_CURRENT_USER, kRoot + "\\B", "ProgramName", QString(300, 'n'));
-         }, [](Page&) {}, "- A:0/1 B:1/- C:0/4", false, 602},
-        {"a failed write", [](auto&) { Default(1); PutFunctions("B"); }, [](Page& page) { Click(page, IDC_LIGHT_OFF); app::PageSave::FailWriteForTest(4); },
-         "1 A:0/1 B:1/3 C:0/4", true},
+    const struct { const char* name; std::function<void(GuiEnvironment&, FakeLed&)> arrange; const char* shown; std::function<void(Page&)> act;
+                   const char* stored; const char* light; bool failed = false, cancel = false; int nameBytes = 22; } cases[] = {
+        {"two enabled: the later shows, both stay", [](auto&...) { Put("CurrentBlinkLevel", 5); PutFunctions("AC"); }, "off 3/4 3/4 RFSTP",
+         {}, "0 A:1/1 B:0/3 C:1/4", "none 0 500 500"},
+        {"brightness refuses; none enables nothing", [](auto&, auto& led) { Put("CurrentBlinkLevel", 4); PutFunctions("B"); led.Refuse("brightness"); },
+         "off 2/4 2/4 rFStp", [](Page& page) { Choose(page, 0); }, "0 A:0/1 B:0/3 C:0/4", "[none] timer heartbeat ? 500 500"},
+        {"no timer trigger", [](auto&, auto& led) { Put("CurrentBlinkLevel", 3); PutFunctions("B"); Write(led.Path("trigger"), "[none] heartbeat"); },
+         "off 2/4 2/4 RFSTP", {}, "0 A:0/1 B:1/3 C:0/4", "[none] heartbeat 0 500 500"},
+        {"on turns 1 into 2 and types start at 2", [](auto&...) { Put("CurrentBlinkLevel", 3); PutFunctions("AC"); }, "off 3/4 3/4 RFSTP",
+         [](Page& page) { Click(page, IDC_LIGHT_ON); Choose(page, 2); List(page, IDC_INDICATION_TYPE)->setCurrentIndex(2); }, "1 A:0/2 B:1/4 C:0/4", "timer 0 400 400"},
+        {"switched off by policy", [](auto&...) { Put("DefaultState", 1); PutFunctions("B"); PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "DisableBlink", 1); },
+         "off 2/4 2/4 rFStp", {}, "0 A:0/1 B:1/3 C:0/4", kUntouched},
+        {"machine store unreadable", [](auto& env, auto&) { Put("DefaultState", 1); PutFunctions("B"); ConfigureRoot(Root::LocalMachine, {env.store.dir()}); },
+         "off 2/4 2/4 rFStp", {}, "1 A:0/1 B:1/3 C:0/4", kUntouched, true},
+        {"managed: the policy root", [](auto&...) { settings::SetManagedMode(true); PutFunctions("A"); PutFunctions("C", HKEY_LOCAL_MACHINE, settings::PolicyDataKey(settings::Area::ButtonLight)); },
+         "off 3/4 3/4 rfstp", [](Page& page) { Choose(page, 1); }, "-1 A:1/1 B:0/3 C:0/4", kUntouched},
+        {"elevated", [](auto& env, auto&) { env.setRights(true, true); Put("DefaultState", 1); PutFunctions("B"); },
+         "on 2/4 1/3 rfstp", [](Page& page) { Choose(page, 1); }, "1 A:0/1 B:1/3 C:0/4", kUntouched},
+        {"unreadable values stay", [](auto&...) { PutFunctions("B"); PutTooLong(kRoot, "DefaultState"); PutTooLong(kRoot + "\\B", "BlinkLevel");
+                                                   PutString(HKEY_CURRENT_USER, kRoot + "\\B", "ProgramName", QString(300, 'n')); },
+         "off 2/4 -1/4 rFStp", {}, "-1 A:0/1 B:1/-1 C:0/4", "none 0 500 500", false, false, 602},
+        {"a key gone is skipped", [](auto&...) { PutFunctions("B"); }, "off 2/4 2/4 RFSTP",
+         [](Page& page) { Choose(page, 1); RegDeleteTree(HKEY_CURRENT_USER, kRoot + "\\A"); }, "0 A:-1/-1 B:0/3 C:0/4", "none 0 500 500"},
+        {"a failed write", [](auto&...) { Put("DefaultState", 1); PutFunctions("B"); }, "on 2/4 1/3 RFSTP",
+         [](Page& page) { Click(page, IDC_LIGHT_OFF); app::PageSave::FailWriteForTest(4); }, "1 A:0/1 B:1/3 C:0/4", "none 255 500 500", true},
+        {"Cancel ends the preview", [](auto&...) { Put("DefaultState", 1); PutFunctions("B"); }, "on 2/4 1/3 RFSTP",
+         [](Page& page) { Click(page, IDC_PREVIEW); }, "1 A:0/1 B:1/3 C:0/4", "none 255 400 400", false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         GuiEnvironment env;
         FakeLed led;
-        c.arrange(env);
+        c.arrange(env, led);
         Page page;
-        c.act(page);
-        EXPECT_EQ(page.OnOK().Failed(), c.failed);
+        EXPECT_EQ(Describe(page), c.shown);
+        c.act ? c.act(page) : void();
+        EXPECT_EQ(c.cancel ? (page.OnCancel(), false) : page.OnOK().Failed(), c.failed);
         app::PageSave::FailWriteForTest(0);
         EXPECT_EQ(Stored(), c.stored);
         EXPECT_EQ(ReadBytes(HKEY_CURRENT_USER, kRoot + "\\B", "ProgramName").value_or("").size(), c.nameBytes);
-    }
-}
-
-// OK and Cancel put the light back to the client's level, else the default state, else off;
-// never when managed, elevated or switched off by policy.
-TEST(BlinkPageTest, ClosingRestoresTheLight)
-{
-    const struct { std::optional<DWORD> current, defaultState; Arrange arrange; QString light; } cases[] = {
-        {3, 1, {}, "timer 0 400 400"}, {{}, 1, {}, "none 255 500 500"}, {{}, {}, {}, "none 0 500 500"},
-        {1, {}, [](auto&) { Policy(1); }, kUntouched}, {1, {}, [](auto& env) { env.setRights(true, true); }, kUntouched},
-        {1, {}, [](auto&) { settings::SetManagedMode(true); }, kUntouched},
-    };
-    for (bool ok : {false, true}) {
-        for (const auto& c : cases) {
-            SCOPED_TRACE(qPrintable(c.light + (ok ? " OK" : " Cancel")));
-            GuiEnvironment env;
-            FakeLed led;
-            c.current ? PutDword(HKEY_CURRENT_USER, kRoot, "CurrentBlinkLevel", *c.current) : void();
-            c.defaultState ? Default(*c.defaultState) : void();
-            c.arrange ? c.arrange(env) : void();
-            Page page;
-            EXPECT_EQ(led.State(), kUntouched);
-            ok ? (void)page.OnOK() : page.OnCancel();
-            EXPECT_EQ(led.State(), c.light);
-        }
+        EXPECT_EQ(led.State(), c.light);
     }
 }
 
@@ -240,14 +160,11 @@ TEST(BlinkPageTest, ClosingRestoresTheLight)
 TEST(IndicationRulesTest, SettingsCommand)
 {
     const QString program = QCoreApplication::applicationFilePath();
-    const struct { QString path; QString command; } cases[] = {
-        {program, program + "|--page|a b|;|touch|x"}, {QDir::current().relativeFilePath(program), ""}, {program + "-missing", ""}};
-    for (const auto& c : cases) {
-        blink::StoredSettings stored;
-        stored.items = {{"A", "Function A", c.path, "--page \"a b\" ; touch x", 1, 1, {}}};
+    for (const auto& [path, command] : {std::pair{program, program + "|--page|a b|;|touch|x"},
+                                        {QDir::current().relativeFilePath(program), QString()}, {program + "-missing", QString()}}) {
         IndicationRules rules;
-        rules.Load(stored, false);
-        EXPECT_EQ(rules.SettingsCommand().join('|'), c.command);
+        rules.Load({.items = {{"A", "Function A", path, "--page \"a b\" ; touch x", 1, 1, {}}}}, false);
+        EXPECT_EQ(rules.SettingsCommand().join('|'), command);
     }
 }
 
@@ -257,10 +174,10 @@ TEST(BlinkPageTest, ChooseAndPreviewThroughTheSheet)
 {
     GuiEnvironment env;
     FakeLed led;
-    Default(0);
+    Put("DefaultState", 0);
     PutFunctions("C");
     PutString(HKEY_CURRENT_USER, kRoot + "\\D", "ProgramName", "Function D");
-    PutDword(HKEY_CURRENT_USER, kRoot, "CurrentBlinkLevel", 4);
+    Put("CurrentBlinkLevel", 4);
     env.setModalHandler(ShowAndRun([&led](QDialog& dialog) {
         static_cast<CQsCustSheet&>(dialog).SetActivePage(4);
         auto& page = *static_cast<CBlink*>(static_cast<CQsCustSheet&>(dialog).GetPage(4));
@@ -271,7 +188,7 @@ TEST(BlinkPageTest, ChooseAndPreviewThroughTheSheet)
         functions->showPopup();
         EXPECT_GE(functions->view()->window()->width(), toRightEdge());
         functions->hidePopup();
-        functions->setCurrentIndex(2);
+        Choose(page, 2);
         List(page, IDC_INDICATION_TYPE)->setCurrentIndex(1);
         Click(page, IDC_PREVIEW);
         EXPECT_EQ(led.State(), "timer 0 1000 1000");
@@ -281,13 +198,10 @@ TEST(BlinkPageTest, ChooseAndPreviewThroughTheSheet)
     }));
     CCustomizerApp app;
     app.InitInstance();
-    EXPECT_EQ(app.LastSheetResult(), 1);
     QByteArray exported;
     ASSERT_EQ(ExportRegFile(Root::CurrentUser, kRoot, &exported), ERROR_SUCCESS);
-    QFile expected(QStringLiteral(QSCUST_TEST_DATA "/buttonlight/after_ok.reg"));
-    ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t*>(exported.constData() + 2), (exported.size() - 2) / 2)
-                  .replace("\r\n", "\n").toStdString(), expected.readAll().toStdString());
+                  .replace("\r\n", "\n").toStdString(), Contents(QSCUST_TEST_DATA "/buttonlight/after_ok.reg").toStdString());
 }
 
 } // namespace
