@@ -8,7 +8,6 @@
 #include "appearance/SchemeStore.h"
 #include "pagekit/Controls.h"
 #include "platform/Broadcast.h"
-#include "registry/RegFileWriter.h"
 #include "settings/PageSave.h"
 #include "settings/Settings.h"
 #include "settings/StringTable.h"
@@ -61,12 +60,10 @@ QString Stored(const QString& pictures = "<none>")
 {
     QString text;
     for (const auto& [root, path] : {std::pair{Root::CurrentUser, kRoot}, {Root::LocalMachine, QStringLiteral("Software")}}) {
-        QByteArray file;
-        text += ExportRegFile(root, path, &file) != ERROR_SUCCESS
-                    ? QStringLiteral("<missing>\n")
-                    : QString::fromUtf16(reinterpret_cast<const char16_t*>(file.constData() + 2), (file.size() - 2) / 2);
+        const QString exported = ExportText(root, path);
+        text += exported == "<missing>" ? exported + "\n" : exported;
     }
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(pictures, "<pictures>");
+    return text.replace(pictures, "<pictures>");
 }
 
 void ExpectData(const QString& name, const QString& actual)

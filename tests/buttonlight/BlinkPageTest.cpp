@@ -2,7 +2,6 @@
 #include "StoreValues.h"
 #include "buttonlight/BlinkPage.h"
 #include "pagekit/Controls.h"
-#include "registry/RegFileWriter.h"
 #include "settings/ResourceIds.h"
 #include "settings/Settings.h"
 #include "shell/CustomizerApp.h"
@@ -201,10 +200,7 @@ TEST(BlinkPageTest, ChooseAndPreviewThroughTheSheet)
     }));
     CCustomizerApp app;
     app.InitInstance();
-    QByteArray exported;
-    ASSERT_EQ(ExportRegFile(Root::CurrentUser, kRoot, &exported), ERROR_SUCCESS);
-    EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t*>(exported.constData() + 2), (exported.size() - 2) / 2)
-                  .replace("\r\n", "\n").toStdString(), Contents(QSCUST_TEST_DATA "/buttonlight/after_ok.reg").toStdString());
+    EXPECT_EQ(ExportText(Root::CurrentUser, kRoot).toStdString(), Contents(QSCUST_TEST_DATA "/buttonlight/after_ok.reg").toStdString());
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 #include "StoreValues.h"
 #include "pagekit/CheckListCtrl.h"
 #include "platform/UserRights.h"
-#include "registry/RegFileWriter.h"
 #include "resourcecenter/ToolKitPage.h"
 #include "shell/CustomizerApp.h"
 #include "shell/QsCustSheet.h"
@@ -22,13 +21,7 @@ const QString kUserData = QStringLiteral("Software\\Orvane\\TALVEN\\Data");
 const QString kData = kUserData + QStringLiteral("\\ResourceCenter");
 const QString kOrder = kData + QStringLiteral("\\Order");
 
-// The user's store under path as a .reg file.
-QString Export(const QString& path)
-{
-    QByteArray file;
-    EXPECT_EQ(ExportRegFile(Root::CurrentUser, path, &file), ERROR_SUCCESS);
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(file.constData() + 2), (file.size() - 2) / 2).replace("\r\n", "\n");
-}
+QString Export(const QString& path) { return ExportText(Root::CurrentUser, path); }
 
 // "Label:state" per row, the label's first word.
 QString Describe(const CategoryModel& model)

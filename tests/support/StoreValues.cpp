@@ -1,5 +1,6 @@
 #include "StoreValues.h"
 
+#include "registry/RegFileWriter.h"
 #include "registry/RegValues.h"
 
 #include <gtest/gtest.h>
@@ -58,4 +59,12 @@ std::optional<DWORD> ReadDword(HKEY root, const QString& path, const QString& na
         return std::nullopt;
     std::memcpy(&value, bytes->constData(), 4);
     return value;
+}
+
+QString ExportText(Root root, const QString& path)
+{
+    QByteArray file;
+    if (ExportRegFile(root, path, &file) != ERROR_SUCCESS)
+        return QStringLiteral("<missing>");
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(file.constData() + 2), (file.size() - 2) / 2).replace("\r\n", "\n");
 }

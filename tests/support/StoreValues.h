@@ -2,6 +2,7 @@
 // Writing and reading single values of the store in tests, with gtest assertions on failure.
 
 #include "registry/Registry.h"
+#include "registry/StoreConfig.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,3 +18,7 @@ void PutKey(reg::HKEY root, const QString& path);
 // The stored bytes of a value, or nothing when the key or value is missing.
 std::optional<QByteArray> ReadBytes(reg::HKEY root, const QString& path, const QString& name);
 std::optional<reg::DWORD> ReadDword(reg::HKEY root, const QString& path, const QString& name);
+
+// The store below path as the registry editor exports it, with "\n" line ends; "<missing>" when
+// the export fails.
+QString ExportText(reg::Root root, const QString& path);

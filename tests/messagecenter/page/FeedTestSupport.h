@@ -3,7 +3,6 @@
 
 #include "StoreValues.h"
 #include "messagecenter/FeedStore.h"
-#include "registry/RegFileWriter.h"
 
 namespace feedtest {
 
@@ -17,14 +16,7 @@ inline void PutFeed(reg::HKEY root, const QString& list, const QString& name, co
     PutDword(root, list + '\\' + name, "Enable", enable);
 }
 
-// The user's store below a key as the registry editor exports it.
-inline QString Export(const QString& path)
-{
-    QByteArray file;
-    if (ExportRegFile(reg::Root::CurrentUser, path, &file) != reg::ERROR_SUCCESS)
-        return "<missing>";
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(file.constData() + 2), (file.size() - 2) / 2).replace("\r\n", "\n");
-}
+inline QString Export(const QString& path) { return ExportText(reg::Root::CurrentUser, path); }
 
 // "name:Enable" per entry, with "!" after one kept as stored.
 inline std::string Describe(const QList<mc::FeedEntry>& entries)
