@@ -51,8 +51,6 @@ void PutScheme(const QString& keyName, const QString& image = "sky.png", const Q
 }
 void PutCurrent(const QString& keyName) { PutString(HKEY_CURRENT_USER, kRoot, QString(), keyName); }
 void Touch(const QString& path) { EXPECT_TRUE(QFile(path).open(QIODevice::WriteOnly)) << path.toStdString(); }
-QWidget* Control(QWidget* parent, int id) { return ui::FindControl(parent, id); }
-void Click(QWidget* parent, int id) { static_cast<QAbstractButton*>(Control(parent, id))->click(); }
 QLineEdit* Edit(QWidget* parent, int id) { return static_cast<QLineEdit*>(Control(parent, id)); }
 
 // Both roots, the user's below the scheme root, as the registry editor exports them.

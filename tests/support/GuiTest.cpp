@@ -1,10 +1,12 @@
 #include "GuiTest.h"
 
+#include "pagekit/Controls.h"
 #include "platform/UserRights.h"
 #include "platform/WindowMessages.h"
 #include "platform/WindowsVersion.h"
 #include "settings/Settings.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
@@ -37,6 +39,10 @@ void GuiEnvironment::setRights(bool administrator, bool elevated, int windowsMaj
     platform::OverrideUserRights({administrator, elevated});
     platform::OverrideWindowsMajorVersion(windowsMajor);
 }
+
+QWidget* Control(QWidget* parent, int id) { return ui::FindControl(parent, id); }
+
+void Click(QWidget* parent, int id) { static_cast<QAbstractButton*>(Control(parent, id))->click(); }
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
 {

@@ -59,6 +59,10 @@ private:
     QByteArray m_oldRuntime;
 };
 
+// The control with a dialog control id below parent, and a click on such a button.
+QWidget* Control(QWidget* parent, int id);
+void Click(QWidget* parent, int id);
+
 // Runs the event loop until the condition holds or the time is up; returns the condition.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
 

@@ -27,8 +27,6 @@ using namespace res::messagecenter;
 
 namespace {
 
-QWidget* Control(QWidget* parent, int id) { return ui::FindControl(parent, id); }
-void Click(QWidget* parent, int id) { static_cast<QAbstractButton*>(Control(parent, id))->click(); }
 void Set(QWidget* editor, int id, const QString& text) { static_cast<QLineEdit*>(Control(editor, id))->setText(text); }
 
 // Upper case where enabled: New, Edit, Delete, Import, list, both options, Hide, administrator-only
