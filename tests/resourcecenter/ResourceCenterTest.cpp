@@ -133,9 +133,7 @@ TEST(ResourceCenterSheet, UncheckAndSave)
     }));
     CCustomizerApp app;
     app.InitInstance();
-    QFile expected(QStringLiteral(QSCUST_TEST_DATA "/resourcecenter/after_ok.reg"));
-    ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
-    EXPECT_EQ(Export(kData).toStdString(), expected.readAll().toStdString());
+    EXPECT_EQ(Export(kData).toStdString(), FileText(QSCUST_TEST_DATA "/resourcecenter/after_ok.reg").toStdString());
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "registry/RegFileWriter.h"
 #include "registry/RegValues.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -67,4 +69,10 @@ QString ExportText(Root root, const QString& path)
     if (ExportRegFile(root, path, &file) != ERROR_SUCCESS)
         return QStringLiteral("<missing>");
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(file.constData() + 2), (file.size() - 2) / 2).replace("\r\n", "\n");
+}
+
+QString FileText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QStringLiteral("<missing>");
 }

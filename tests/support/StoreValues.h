@@ -22,3 +22,5 @@ std::optional<reg::DWORD> ReadDword(reg::HKEY root, const QString& path, const Q
 // The store below path as the registry editor exports it, with "\n" line ends; "<missing>" when
 // the export fails.
 QString ExportText(reg::Root root, const QString& path);
+// A file of expected output as text; "<missing>" when it cannot be read.
+QString FileText(const QString& path);

@@ -240,9 +240,7 @@ TEST(MessageCenterSheet, FeedsThroughTheSheet)
     EXPECT_EQ(titles, QStringList({"New:", "New:", "New:", "Edit:Alpha", "New:", "Edit:Alpha"}));
     const QString invalid = "This link does not contain the valid RSS Feed.", taken = "This name has already been registered.";
     EXPECT_EQ(messages, QStringList({invalid, taken, invalid, invalid, taken, "Are you sure you want to delete the selected feed?"}));
-    QFile expected(QSCUST_TEST_DATA "/messagecenter/after_ok.reg");
-    ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
-    EXPECT_EQ(Export(kMessageCenter).replace(server.Url(""), "http://loopback/").toStdString(), expected.readAll().toStdString());
+    EXPECT_EQ(Export(kMessageCenter).replace(server.Url(""), "http://loopback/").toStdString(), FileText(QSCUST_TEST_DATA "/messagecenter/after_ok.reg").toStdString());
 }
 
 } // namespace
