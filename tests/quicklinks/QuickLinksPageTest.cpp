@@ -270,6 +270,7 @@ TEST(AddItem, BoxesAndReturn)
                     text->isEmpty() ? QTest::keyClick(box, Qt::Key_Delete) : QTest::keyClicks(box, *text);
             }
             EXPECT_EQ(std::pair(name.text(), command.text()), std::pair(c.nameBox, c.commandBox));
+            EXPECT_EQ(Control<QPushButton>(editor, res::IDOK).isEnabled(), c.okEnabled);
             EXPECT_GE(command.width(), name.width()) << "a command line is the longer text";
             QTest::keyClick(&name, Qt::Key_Return);
             EXPECT_EQ(editor.isVisible(), !c.okEnabled);
