@@ -2,7 +2,7 @@
 #include "clientitems/OrderList.h"
 #include "quicklinks/QuickLinkModel.h"
 
-#include <QAbstractItemModelTester>
+#include <optional>
 
 using namespace reg;
 using namespace fixture;
@@ -23,11 +23,9 @@ protected:
     void make(int maxUserDefined)
     {
         model = std::make_unique<QuickLinkModel>(7, maxUserDefined);
-        tester = std::make_unique<QAbstractItemModelTester>(model.get(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         QObject::connect(model.get(), &QuickLinkModel::maximumReached, [this](int max) { messages << max; });
         model->PopulateItemList();
     }
-    bool request(int row, ui::StateImage state) { return model->setData(model->index(row, 0), int(state), ui::StateImageRole); }
     QString states() const
     {
         QString states;
@@ -37,43 +35,40 @@ protected:
     }
     ClientItem added() { return model->Item(model->AddItem({"Mine", "/bin/true", "", "", "", 0, 0})); }
 
-    GuiEnvironment env;
+    std::optional<GuiEnvironment> env{std::in_place};
     std::unique_ptr<QuickLinkModel> model;
-    std::unique_ptr<QAbstractItemModelTester> tester;
     QList<int> messages;
 };
 
 // after: the states of all rows afterwards; ready: false while the page changes the list itself.
-struct CheckCase { const char* name; DWORD layoutMode; const char* order; int row; ui::StateImage requested; bool allowed;
-                   const char* after; bool message; bool ready = true; };
-
-void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
-
-class CheckRuleTest : public ModelTest, public testing::WithParamInterface<CheckCase> {};
-
-TEST_P(CheckRuleTest, RequestedState)
+TEST_F(ModelTest, CheckRules)
 {
-    const CheckCase& c = GetParam();
-    load(c.order, c.layoutMode);
-    std::optional<QuickLinkModel::RulesPause> pause;
-    if (!c.ready)
-        pause.emplace(*model);
-    EXPECT_EQ(request(c.row, c.requested), c.allowed);
-    EXPECT_EQ(states(), c.after);
-    EXPECT_EQ(messages, c.message ? QList<int>{7} : QList<int>{});
-    if (c.ready) {
-        EXPECT_EQ(model->CheckedCount(), states().size() - states().count(u'1')) << "counter follows the rows";
+    const struct { const char* name; DWORD layoutMode; const char* order; int row; ui::StateImage requested; bool allowed;
+                   const char* after; bool message, ready; } cases[] = {
+        {"eighth_check_is_refused_with_the_message", ql::kFirstLayout, kSevenChecked, 7, ui::kChecked, false, "22222221", true, true},
+        {"last_check_stays_silently", ql::kFirstLayout, "0001 9999 0002", 0, ui::kUnchecked, false, "21", false, true},
+        {"fixed_check_is_never_asked_for", ql::kFirstLayout, "0001 0002", 0, ui::kFixedChecked, false, "22", false, true},
+        {"paused_rules_pass_every_change", ql::kFirstLayout, kSevenChecked, 7, ui::kChecked, true, "22222222", false, false},
+        {"third_layout_built_in_stays_fixed", 3, "0001 0020", 0, ui::kUnchecked, false, "32", false, true},
+        {"second_layout_user_item_checks", ql::kSecondLayout, "0001 9999 0020", 1, ui::kChecked, true, "32", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        model.reset();
+        messages.clear();
+        env.emplace();
+        load(c.order, c.layoutMode);
+        std::optional<QuickLinkModel::RulesPause> pause;
+        if (!c.ready)
+            pause.emplace(*model);
+        EXPECT_EQ(model->setData(model->index(c.row, 0), int(c.requested), ui::StateImageRole), c.allowed);
+        EXPECT_EQ(states(), c.after);
+        EXPECT_EQ(messages, c.message ? QList<int>{7} : QList<int>{});
+        if (c.ready) {
+            EXPECT_EQ(model->CheckedCount(), states().size() - states().count(u'1')) << "counter follows the rows";
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Rules, CheckRuleTest, testing::Values(
-    CheckCase{"eighth_check_is_refused_with_the_message", ql::kFirstLayout, kSevenChecked, 7, ui::kChecked, false, "22222221", true},
-    CheckCase{"last_check_stays_silently", ql::kFirstLayout, "0001 9999 0002", 0, ui::kUnchecked, false, "21", false},
-    CheckCase{"fixed_check_is_never_asked_for", ql::kFirstLayout, "0001 0002", 0, ui::kFixedChecked, false, "22", false},
-    CheckCase{"paused_rules_pass_every_change", ql::kFirstLayout, kSevenChecked, 7, ui::kChecked, true, "22222222", false, false},
-    CheckCase{"third_layout_built_in_stays_fixed", 3, "0001 0020", 0, ui::kUnchecked, false, "32", false},
-    CheckCase{"second_layout_user_item_checks", ql::kSecondLayout, "0001 9999 0020", 1, ui::kChecked, true, "32", false}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // User items 0001-0003 under ids 0004-0006, U1 and U2 checked: deleting U2 renumbers U3 and
 // leaves U1 the last checked entry; New takes the freed numbers.
