@@ -2,6 +2,8 @@
 #include "clientitems/OrderList.h"
 #include "quicklinks/QuickLinkModel.h"
 
+#include <QAbstractItemModelTester>
+
 #include <optional>
 
 using namespace reg;
@@ -23,6 +25,7 @@ protected:
     void make(int maxUserDefined)
     {
         model = std::make_unique<QuickLinkModel>(7, maxUserDefined);
+        tester = std::make_unique<QAbstractItemModelTester>(model.get(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         QObject::connect(model.get(), &QuickLinkModel::maximumReached, [this](int max) { messages << max; });
         model->PopulateItemList();
     }
@@ -37,6 +40,7 @@ protected:
 
     std::optional<GuiEnvironment> env{std::in_place};
     std::unique_ptr<QuickLinkModel> model;
+    std::unique_ptr<QAbstractItemModelTester> tester;
     QList<int> messages;
 };
 
