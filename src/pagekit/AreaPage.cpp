@@ -6,6 +6,8 @@
 #include "pagekit/Modal.h"
 #include "pagekit/SheetWindow.h"
 #include "platform/UserRights.h"
+
+#include <QTimerEvent>
 #include "platform/WindowMessages.h"
 #include "settings/AdminLock.h"
 #include "settings/ShellServices.h"
@@ -143,4 +145,21 @@ void CAreaPage::OnBnClickedAdminOnly()
     // lock: the sheet then closes as the request would close it.
     if (!app::Services().PostToWindow(platform::kCustomizerWndClass, platform::WM_CLOSE))
         ui::CloseSheetFromOutside();
+}
+
+void CAreaPage::DeferFirstLoad(unsigned timerId)
+{
+    m_nTimerId = timerId;
+    m_loadTimer.start(0, this);
+}
+
+void CAreaPage::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != m_loadTimer.timerId()) {
+        CPropertyPage::timerEvent(event);
+        return;
+    }
+    m_loadTimer.stop();
+    m_nTimerId = 0;
+    PopulateItemList();
 }

@@ -5,6 +5,7 @@
 #include "pagekit/PropertyPage.h"
 #include "settings/Settings.h"
 
+#include <QBasicTimer>
 #include <QList>
 
 class QCheckBox;
@@ -18,6 +19,8 @@ public:
     QCheckBox* AdminOnlyBox() const { return m_btnAdminOnly; }
     const QString& DataKey() const { return m_strDataKey; }
     bool IsLocked() const { return m_bLocked; }
+    // False from a deferred first load's start until the load ran.
+    bool IsLoaded() const { return m_nTimerId == 0; }
 
     bool OnInitDialog() override;
     [[nodiscard]] app::SaveResult OnOK() override;
@@ -48,6 +51,12 @@ protected:
     virtual void SaveContent(app::PageSave&) {}
     virtual void FreeRecords() {}
 
+    // The list pages fill their list once the page is shown: a zero-delay timer with the page's
+    // own id, after which PopulateItemList runs.
+    void DeferFirstLoad(unsigned timerId);
+    virtual void PopulateItemList() {}
+    void timerEvent(QTimerEvent* event) override;
+
     // Writes the Hide box's and, for administrators, the administrator-only box's state.
     void SaveSharedBoxes(const QString& dataKey, app::PageSave& save);
     // Disables a control as a lock does; an icon button shows its disabled icon.
@@ -65,4 +74,7 @@ protected:
 private:
     void BuildControls() final;
     void ApplyLock();
+
+    unsigned m_nTimerId = 0;
+    QBasicTimer m_loadTimer;
 };

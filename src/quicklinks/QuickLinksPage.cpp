@@ -121,26 +121,10 @@ void CQuickLinks::LoadContent()
     m_nColumns = m_model.columnCount();
 
     // The list is filled once the page is shown.
-    m_nTimerId = kLoadTimerId;
-    m_loadTimer.start(0, this);
+    DeferFirstLoad(kLoadTimerId);
 }
 
-void CQuickLinks::timerEvent(QTimerEvent* event)
-{
-    if (event->timerId() == m_loadTimer.timerId())
-        OnTimer(kLoadTimerId);
-    else
-        CAreaPage::timerEvent(event);
-}
 
-void CQuickLinks::OnTimer(unsigned timerId)
-{
-    if (timerId != m_nTimerId)
-        return;
-    m_loadTimer.stop();
-    m_nTimerId = 0;
-    PopulateItemList();
-}
 
 bool CQuickLinks::ListEditable() const { return !m_bLocked && !m_model.KeepsStoredList(); }
 

@@ -5,7 +5,6 @@
 #include "pagekit/AreaPage.h"
 #include "quicklinks/QuickLinkModel.h"
 
-#include <QBasicTimer>
 
 class CCheckListCtrl;
 class CIconButton;
@@ -23,7 +22,6 @@ public:
     void OnCancel() override;
     bool OnSetActive() override;
 
-    void OnTimer(unsigned timerId);
     void OnBnClickedArrowUp();
     void OnBnClickedArrowDown();
     void OnBnClickedNew();
@@ -33,7 +31,6 @@ public:
 
     QuickLinkModel& Model() { return m_model; }
     CCheckListCtrl* List() const { return m_list; }
-    bool IsLoaded() const { return m_nTimerId == 0; }
 
 protected:
     void BuildContent(QVBoxLayout* layout) override;
@@ -42,10 +39,9 @@ protected:
     QList<QWidget*> ContentControls() const override;
     void ApplyPolicy() override;
     void LoadContent() override;
-    void timerEvent(QTimerEvent* event) override;
 
 private:
-    void PopulateItemList();
+    void PopulateItemList() override;
     void FreeItemList();
     void MoveSelection(int offset);
     void SetEditDelete(QuickLinkModel::Buttons buttons);
@@ -60,12 +56,10 @@ private:
     CIconButton* m_btnArrowDown = nullptr;
     CCheckListCtrl* m_list = nullptr;
     int m_nColumns = 0;
-    unsigned m_nTimerId = 0;
     QPushButton* m_btnEdit = nullptr;
     QPushButton* m_btnDelete = nullptr;
     QPushButton* m_btnNew = nullptr;
     QLabel* m_intro = nullptr;
     QLabel* m_listLabel = nullptr;
     QLabel* m_status = nullptr;
-    QBasicTimer m_loadTimer;
 };

@@ -78,26 +78,10 @@ void CToolKit::LoadContent()
     m_nColumns = m_model.columnCount();
 
     // The list is filled once the page is shown.
-    m_nTimerId = kLoadTimerId;
-    m_loadTimer.start(0, this);
+    DeferFirstLoad(kLoadTimerId);
 }
 
-void CToolKit::timerEvent(QTimerEvent* event)
-{
-    if (event->timerId() == m_loadTimer.timerId())
-        OnTimer(kLoadTimerId);
-    else
-        CAreaPage::timerEvent(event);
-}
 
-void CToolKit::OnTimer(unsigned timerId)
-{
-    if (timerId != m_nTimerId)
-        return;
-    m_loadTimer.stop();
-    m_nTimerId = 0;
-    PopulateItemList();
-}
 
 void CToolKit::PopulateItemList()
 {

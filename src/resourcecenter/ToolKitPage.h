@@ -5,7 +5,6 @@
 #include "pagekit/AreaPage.h"
 #include "resourcecenter/CategoryModel.h"
 
-#include <QBasicTimer>
 
 class CCheckListCtrl;
 class QLabel;
@@ -19,11 +18,9 @@ public:
     [[nodiscard]] app::SaveResult OnOK() override;
     // The Hide box of this page just toggles.
     void OnBnClickedHide() override {}
-    void OnTimer(unsigned timerId);
 
     CategoryModel& Model() { return m_model; }
     CCheckListCtrl* List() const { return m_list; }
-    bool IsLoaded() const { return m_nTimerId == 0; }
     rc::Mode ListMode() const { return rc::ModeOf(m_nXmlControl, m_bNlsMode); }
 
 protected:
@@ -36,10 +33,9 @@ protected:
     void LoadContent() override;
     void SaveContent(app::PageSave& save) override;
     void FreeRecords() override;
-    void timerEvent(QTimerEvent* event) override;
 
 private:
-    void PopulateItemList();
+    void PopulateItemList() override;
     // Why the list is only shown, empty when it can be changed and saved.
     QString StatusText() const;
 
@@ -51,6 +47,4 @@ private:
     bool m_bNlsMode = false;
     // XmlControl "ResourceCenter" as the page found it: the mode and what OK writes follow it.
     reg::DWORD m_nXmlControl = rc::kOrderLayout;
-    unsigned m_nTimerId = 0;
-    QBasicTimer m_loadTimer;
 };
