@@ -84,9 +84,12 @@ SchemeList LoadSchemes(const QString& installPath)
     Key key;
     LSTATUS status = ERROR_FILE_NOT_FOUND;
     if (mayWrite) {
-        // A fresh store always holds the default scheme.
+        // A fresh store always holds the default scheme. The repair is best effort: the list
+        // shows the default scheme whether or not it could be written, and a store that cannot be
+        // written is told when the user changes something.
         Key created;
-        RegCreateKeyEx(root, SchemeKey(rootPath, kDefaultScheme), KEY_READ | KEY_WRITE, created.put());
+        if (const LSTATUS made = RegCreateKeyEx(root, SchemeKey(rootPath, kDefaultScheme), KEY_READ | KEY_WRITE, created.put()))
+            TRACE("The default scheme cannot be created: %ld", long(made));
         status = RegCreateKeyEx(root, rootPath, KEY_READ | KEY_WRITE, key.put());
     }
     // A root this user may only read is still shown.
@@ -101,8 +104,10 @@ SchemeList LoadSchemes(const QString& installPath)
     status = QueryString(key, QString(), kTextBufferUnits, &list.current);
     if (status == ERROR_FILE_NOT_FOUND) {
         list.current = kDefaultScheme;
-        if (mayWrite)
-            SetString(key, QString(), kDefaultScheme);
+        if (mayWrite) {
+            if (const LSTATUS written = SetString(key, QString(), kDefaultScheme))
+                TRACE("The scheme in use cannot be written: %ld", long(written));
+        }
     } else if (status != ERROR_SUCCESS) {
         list.current.clear();
     }
