@@ -234,6 +234,14 @@ Ein Administrator kann sie wiederherstellen: talven-reg als root ausführen, zum
    <source>214</source>
    <translation>Ein Name darf höchstens 255 Zeichen und keinen umgekehrten Schrägstrich (\) enthalten.</translation>
   </message>
+  <message>
+   <source>215</source>
+   <translation>Durch den Import hinzugefügte Feeds: %1. Klicken Sie auf OK, um sie zu übernehmen.</translation>
+  </message>
+  <message>
+   <source>216</source>
+   <translation>Es konnten keine Feeds importiert werden.</translation>
+  </message>
  </context>
  <context>
   <name>dialog129</name>
@@ -494,6 +502,33 @@ Wenn Sie Ihre Administratorrechte aktivieren, gehen die Änderungen verloren, di
   <message>
    <source>-4</source>
    <translation>URL der &amp;HTML-Seite (optional):</translation>
+  </message>
+  <message>
+   <source>1</source>
+   <translation>&amp;OK</translation>
+  </message>
+  <message>
+   <source>2</source>
+   <translation>&amp;Abbrechen</translation>
+  </message>
+ </context>
+ <context>
+  <name>dialog170</name>
+  <message>
+   <source>0</source>
+   <translation>Importieren</translation>
+  </message>
+  <message>
+   <source>-5</source>
+   <translation>Wählen Sie aus, wie die RSS-Feeds importiert werden sollen:</translation>
+  </message>
+  <message>
+   <source>1052</source>
+   <translation>Aus dem Internet &amp;Explorer importieren</translation>
+  </message>
+  <message>
+   <source>1053</source>
+   <translation>Aus einer OP&amp;ML-Datei importieren</translation>
   </message>
   <message>
    <source>1</source>

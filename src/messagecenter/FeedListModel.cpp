@@ -2,6 +2,8 @@
 
 #include "settings/StringTable.h"
 
+#include <QSet>
+
 FeedListModel::FeedListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 bool FeedListModel::HoldsRow(const QModelIndex& index) const
@@ -67,6 +69,30 @@ void FeedListModel::LoadFeedList(reg::HKEY root, const QString& keyPath)
     m_rows = std::move(load.entries);
     m_complete = load.complete;
     endResetModel();
+}
+
+bool FeedListModel::LoadMerged(const QString& workingCopyKey)
+{
+    mc::FeedListLoad load = mc::LoadFeedList(reg::HKEY_CURRENT_USER, workingCopyKey);
+    if (!load.complete)
+        return false;
+    QSet<QString> kept;
+    QList<mc::FeedEntry> merged;
+    for (const mc::FeedEntry& row : std::as_const(m_rows)) {
+        if (row.keepStored) {
+            kept.insert(row.feed.name.toUpper());
+            merged.append(row);
+        }
+    }
+    for (mc::FeedEntry& entry : load.entries) {
+        if (!entry.keepStored && !kept.contains(entry.feed.name.toUpper()))
+            merged.append(std::move(entry));
+    }
+    mc::SortFeeds(merged);
+    beginResetModel();
+    m_rows = std::move(merged);
+    endResetModel();
+    return true;
 }
 
 void FeedListModel::FreeFeedItems()

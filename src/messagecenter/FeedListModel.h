@@ -28,6 +28,11 @@ public:
 
     void LoadFeedList(reg::HKEY root, const QString& keyPath);
     void FreeFeedItems();
+    // Reloads the rows from an import's working copy, which holds the list written over the
+    // imported feeds. Rows kept as stored were not written there: they stay, in place of any
+    // imported feed of their name, and imported feeds that cannot be read whole are left out.
+    // False, with the rows unchanged, when the copy cannot be listed whole.
+    bool LoadMerged(const QString& workingCopyKey);
     // The row of another feed that takes the name (the store tells key names apart without
     // case), or -1; exceptRow is the row being edited.
     int FindName(const QString& name, int exceptRow = -1) const;

@@ -49,6 +49,17 @@ std::optional<FeedEntry> ReadFeed(HKEY parent, const QString& name)
     return entry;
 }
 
+// One feed as a subkey of the list's key: the page's URL (even when empty), the feed's, the tick.
+bool WriteFeed(HKEY list, const RssFeed& feed, Root saveRoot, app::PageSave& save)
+{
+    Key key;
+    if (!save.Run(saveRoot, [&] { return RegCreateKeyEx(list, feed.name, KEY_READ | KEY_WRITE, key.put()); }))
+        return false;
+    save.Run(saveRoot, [&] { return SetString(key, kHtmlUrl, feed.htmlUrl); });
+    save.Run(saveRoot, [&] { return SetString(key, kXmlUrl, feed.xmlUrl); });
+    return save.Run(saveRoot, [&] { return SetDword(key, kEnable, feed.Enable); });
+}
+
 } // namespace
 
 QString MessageCenterKey(bool managed)
@@ -123,12 +134,8 @@ void SaveFeedList(HKEY root, const QString& keyPath, const QList<FeedEntry>& ent
         // A name that cannot name a key never enters the list; one kept as stored is there already.
         if (entry.keepStored || !FeedNameFits(feed.name))
             continue;
-        Key key;
-        if (!save.Run(saveRoot, [&] { return RegCreateKeyEx(list, feed.name, KEY_READ | KEY_WRITE, key.put()); }))
+        if (!WriteFeed(list, feed, saveRoot, save))
             return;
-        save.Run(saveRoot, [&] { return SetString(key, kHtmlUrl, feed.htmlUrl); });
-        save.Run(saveRoot, [&] { return SetString(key, kXmlUrl, feed.xmlUrl); });
-        save.Run(saveRoot, [&] { return SetDword(key, kEnable, feed.Enable); });
     }
 }
 
@@ -170,6 +177,25 @@ void SaveFeeds(const QList<FeedEntry>& entries, bool complete, bool displayRss, 
 
     if (complete)
         SaveFeedList(HKEY_CURRENT_USER, RssKey(false), entries, save);
+}
+
+bool FillWorkingCopy(const QList<FeedEntry>& list, const std::function<bool(HKEY, app::PageSave&)>& fill)
+{
+    app::PageSave save;
+    Key copy;
+    // A save that is not committed rolls back as it goes.
+    if (!save.Begin(Root::CurrentUser) || !save.Run(Root::CurrentUser, [] { return DeleteWorkingCopy(); }) ||
+        !save.Run(Root::CurrentUser, [&] { return RegCreateKeyEx(HKEY_CURRENT_USER, RssTempKey(), KEY_ALL_ACCESS, copy.put()); }) ||
+        !fill(copy, save))
+        return false;
+    SaveFeedList(HKEY_CURRENT_USER, RssTempKey(), list, save);
+    return !save.Commit().Failed();
+}
+
+void WriteImportedFeed(HKEY workingCopy, const RssFeed& feed, app::PageSave& save)
+{
+    if (FeedNameFits(feed.name) && !feed.xmlUrl.isEmpty())
+        WriteFeed(workingCopy, feed, Root::CurrentUser, save);
 }
 
 void DeleteWorkingCopy(app::PageSave& save)

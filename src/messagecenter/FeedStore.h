@@ -8,6 +8,8 @@
 
 #include <QList>
 
+#include <functional>
+
 namespace mc {
 
 QString MessageCenterKey(bool managed);
@@ -42,6 +44,14 @@ void SaveFeedList(reg::HKEY root, const QString& keyPath, const QList<FeedEntry>
 // "EnableRSS" when the MessageCenter key exists, then the feeds; with complete false the stored
 // feeds stay untouched. The caller saves only when the content may be saved.
 void SaveFeeds(const QList<FeedEntry>& entries, bool complete, bool displayRss, app::PageSave& save);
+// The import's working copy, in one transaction: cleared, filled by fill (given its open key and the
+// save; false stops the import), then the list written over it, so that a feed of the list wins
+// over an imported one of the same name. False when fill refused or a write failed: nothing of it
+// is then left in the store.
+bool FillWorkingCopy(const QList<FeedEntry>& list, const std::function<bool(reg::HKEY, app::PageSave&)>& fill);
+// Writes one imported feed into the working copy, ticked as enable says; a name that cannot name a
+// key is left out.
+void WriteImportedFeed(reg::HKEY workingCopy, const RssFeed& feed, app::PageSave& save);
 // Removes the import's working copy as part of a save.
 void DeleteWorkingCopy(app::PageSave& save);
 // The same on its own, for Cancel: a failure leaves a copy that nothing reads.

@@ -2,6 +2,7 @@
 
 #include "messagecenter/AddRssItem.h"
 #include "messagecenter/FeedDrop.h"
+#include "messagecenter/ImportRssFeeds.h"
 #include "pagekit/CheckListCtrl.h"
 #include "pagekit/Controls.h"
 #include "pagekit/Modal.h"
@@ -72,8 +73,10 @@ QPixmap RssFeedIcon(int size, qreal ratio)
 } // namespace
 
 CMessageCenter::CMessageCenter()
-    : CAreaPage(res::IDD_MESSAGECENTER, settings::Area::MessageCenter, QStringLiteral("HideMCenter")), m_check(m_model)
+    : CAreaPage(res::IDD_MESSAGECENTER, settings::Area::MessageCenter, QStringLiteral("HideMCenter")), m_check(m_model),
+      m_import(m_model)
 {
+    connect(&m_import, &FeedImport::finished, this, &CMessageCenter::OnImportFinished);
     connect(&m_check, &FeedCheck::feedAdded, this, &CMessageCenter::SelectRow);
     connect(&m_check, &FeedCheck::invalidFeed, this, [this] { ui::ShowInvalidFeedMessage(this); });
     connect(&m_check, &FeedCheck::dialogAnswer, this, [this](int answer) {
@@ -119,6 +122,8 @@ void CMessageCenter::BuildContent(QVBoxLayout* layout)
     layout->addWidget(m_list, 1);
     m_status = ui::StatusLine(IDC_LIST_STATUS, res::LoadResString(IDS_FEEDS_UNREADABLE));
     layout->addWidget(m_status);
+    m_importStatus = ui::StatusLine(IDC_IMPORT_STATUS);
+    layout->addWidget(m_importStatus);
 
     m_btnNew = new QPushButton(DialogText(IDC_NEW));
     m_btnEdit = new QPushButton(DialogText(IDC_EDIT));
@@ -250,8 +255,28 @@ void CMessageCenter::OnBnClickedDeleteFeed()
         SelectRow(m_model.DeleteFeed(row));
 }
 
-// The import comes with a dialog of its own; until then the button is there and does nothing.
-void CMessageCenter::OnBnClickedImport() { TRACE("CMessageCenter::OnBnClickedImport"); }
+void CMessageCenter::OnBnClickedImport()
+{
+    CImportRssFeeds dialog(this);
+    if (dialog.DoModal() == QDialog::Accepted) {
+        const CImportRssFeeds::Selection chosen = dialog.Chosen();
+        m_importStatus->hide();
+        if (chosen.choice == CImportRssFeeds::kBrowser)
+            m_import.ImportFromLibrary();
+        else
+            m_import.LoadOPML(chosen.path);
+    }
+    m_btnImport->setFocus();
+}
+
+void CMessageCenter::OnImportFinished(FeedImport::Outcome outcome, qsizetype added)
+{
+    const bool merged = outcome == FeedImport::Outcome::Merged;
+    m_importStatus->setText(merged ? res::LoadResString(IDS_IMPORT_DONE).arg(added) : res::LoadResString(IDS_IMPORT_FAILED));
+    m_importStatus->show();
+    if (merged)
+        SelectRow(m_model.rowCount() > 0 ? 0 : -1);
+}
 
 bool CMessageCenter::AcceptsDrops() const { return ListEditable() && m_list->isEnabled(); }
 
@@ -313,6 +338,7 @@ app::SaveResult CMessageCenter::OnOK()
 {
     TRACE("CMessageCenter::OnOK");
     m_check.Stop();
+    m_import.Stop();
     return CAreaPage::OnOK();
 }
 
@@ -320,6 +346,7 @@ void CMessageCenter::OnCancel()
 {
     TRACE("CMessageCenter::OnCancel");
     m_check.Stop();
+    m_import.Stop();
     CAreaPage::OnCancel();
     if (app::MaySaveContent())
         mc::DeleteWorkingCopy();

@@ -4,6 +4,7 @@
 // opens the feed editor and takes feed links dropped on the list.
 
 #include "messagecenter/FeedCheck.h"
+#include "messagecenter/FeedImport.h"
 #include "messagecenter/FeedListModel.h"
 #include "pagekit/AreaPage.h"
 
@@ -37,6 +38,7 @@ public:
 
     FeedListModel& Model() { return m_model; }
     FeedCheck& Check() { return m_check; }
+    FeedImport& Import() { return m_import; }
     CCheckListCtrl* List() const { return m_list; }
 
 protected:
@@ -56,15 +58,18 @@ private:
     // Enables the list and its buttons for the option chosen, unless the page is locked.
     void ApplyOption(bool displayRss);
     bool ListEditable() const;
+    void OnImportFinished(FeedImport::Outcome outcome, qsizetype added);
 
     FeedListModel m_model;
     FeedCheck m_check;
+    FeedImport m_import;
     QPointer<CAddRssItem> m_hFeedDialog;
     QRadioButton* m_btnShowMessages = nullptr;
     QRadioButton* m_btnShowRss = nullptr;
     QLabel* m_feedsLabel = nullptr;
     CCheckListCtrl* m_list = nullptr;
     QLabel* m_status = nullptr;
+    QLabel* m_importStatus = nullptr;
     QPushButton* m_btnNew = nullptr;
     QPushButton* m_btnEdit = nullptr;
     QPushButton* m_btnDelete = nullptr;

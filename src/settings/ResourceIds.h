@@ -142,7 +142,14 @@ enum : unsigned {
     IDS_FEEDS_UNREADABLE = 212,
     IDS_RSS_ICON = 213,
     IDS_FEED_NAME_UNFIT = 214,
+    IDS_IMPORT_DONE = 215,
+    IDS_IMPORT_FAILED = 216,
 };
+// The page's line that tells how the last import ended.
+enum : int { IDC_IMPORT_STATUS = 1058 };
+// The Import dialog (template 170).
+inline constexpr unsigned IDD_IMPORTRSSFEEDS = 170;
+enum : int { IDC_IMPORT_PROMPT = -5, IDC_IMPORT_BROWSER = 1052, IDC_IMPORT_OPML = 1053 };
 } // namespace messagecenter
 
 namespace appearance {

@@ -77,6 +77,8 @@ const std::map<unsigned, const char16_t*>& Strings()
         {messagecenter::IDS_FEEDS_UNREADABLE, u"The stored feeds cannot be read, so they are shown read-only and kept as they are."},
         {messagecenter::IDS_RSS_ICON, u"RSS feed icon"},
         {messagecenter::IDS_FEED_NAME_UNFIT, u"A name can have at most 255 characters and no backslash (\\)."},
+        {messagecenter::IDS_IMPORT_DONE, u"Feeds added by the import: %1. Click OK to keep them."},
+        {messagecenter::IDS_IMPORT_FAILED, u"No feeds could be imported."},
         // The Appearance page and its scheme editor.
         {appearance::IDS_SCHEME_PREVIEW, u"Preview of the selected scheme"},
         {appearance::IDS_SCHEME_MASTHEAD, u"Mostrel"},
@@ -197,6 +199,13 @@ const DialogTexts& Dialogs()
         {{messagecenter::IDD_ADDRSSITEM, messagecenter::IDC_FEED_HTMLURL_LABEL}, u"URL of &HTML Page(Optional):"},
         {{messagecenter::IDD_ADDRSSITEM, IDOK}, u"&OK"},
         {{messagecenter::IDD_ADDRSSITEM, IDCANCEL}, u"&Cancel"},
+
+        {{messagecenter::IDD_IMPORTRSSFEEDS, IDC_CAPTION}, u"Import"},
+        {{messagecenter::IDD_IMPORTRSSFEEDS, messagecenter::IDC_IMPORT_PROMPT}, u"Choose the method of importing RSS Feeds:"},
+        {{messagecenter::IDD_IMPORTRSSFEEDS, messagecenter::IDC_IMPORT_BROWSER}, u"Import from Internet &Explorer"},
+        {{messagecenter::IDD_IMPORTRSSFEEDS, messagecenter::IDC_IMPORT_OPML}, u"Import from OP&ML File"},
+        {{messagecenter::IDD_IMPORTRSSFEEDS, IDOK}, u"&OK"},
+        {{messagecenter::IDD_IMPORTRSSFEEDS, IDCANCEL}, u"&Cancel"},
     };
     return table;
 }
