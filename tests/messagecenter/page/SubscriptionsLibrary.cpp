@@ -1,50 +1,29 @@
-// A stand-in subscriptions library: writes three feeds through the program's store functions.
-// QSRSSHLP_TEST=refuse writes one feed and then reports failure; built without its export
-// (QSRSSHLP_NO_EXPORT) it exports nothing the program looks for.
+// A stand-in subscriptions library: writes three feeds through the program's store functions
+// (the last without "Enable"), or with QSRSSHLP_TEST=refuse one feed and then reports failure.
+// Built with QSRSSHLP_NO_EXPORT it exports nothing the program looks for.
 
 #include "messagecenter/SubscriptionsLibrary.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #ifndef QSRSSHLP_NO_EXPORT
-namespace {
-
-void SetString(TALVEN_HKEY key, const char16_t* name, const char16_t* text)
+extern "C" __attribute__((visibility("default"))) uint32_t RssImportFeedsFromIE(TALVEN_HKEY copy, uint32_t* reserved)
 {
-    const uint32_t size = uint32_t((std::char_traits<char16_t>::length(text) + 1) * sizeof(char16_t));
-    TalvenRegSetValue(key, name, 1, reinterpret_cast<const uint8_t*>(text), size);
-}
-
-bool WriteFeed(TALVEN_HKEY copy, const char16_t* name, const char16_t* url, const uint32_t* enable)
-{
-    TALVEN_HKEY key = nullptr;
-    if (TalvenRegCreateKey(copy, name, &key) != 0)
-        return false;
-    SetString(key, u"xmlUrl", url);
-    SetString(key, u"htmlUrl", u"");
-    if (enable)
-        TalvenRegSetValue(key, u"Enable", 4, reinterpret_cast<const uint8_t*>(enable), sizeof *enable);
-    TalvenRegCloseKey(key);
-    return true;
-}
-
-} // namespace
-
-extern "C" __attribute__((visibility("default"))) uint32_t RssImportFeedsFromIE(TALVEN_HKEY workingCopy, uint32_t* reserved)
-{
-    if (!reserved || *reserved != 0)
-        return 0;
-    const uint32_t on = 1;
-    const uint32_t off = 0;
-    const char* mode = std::getenv("QSRSSHLP_TEST");
-    if (mode && std::strcmp(mode, "refuse") == 0) {
-        WriteFeed(workingCopy, u"Refused", u"https://refused.example/rss", &on);
-        return 0;
+    const bool refuse = std::getenv("QSRSSHLP_TEST") && std::string(std::getenv("QSRSSHLP_TEST")) == "refuse";
+    const std::u16string names[] = {u"Browser on", u"Browser off", u"Browser unset"};
+    for (uint32_t n = 0; n < (refuse ? 1 : 3) && reserved && *reserved == 0; ++n) {
+        TALVEN_HKEY key = nullptr;
+        const std::u16string url = u"https://browser.example/" + names[n];
+        if (TalvenRegCreateKey(copy, names[n].c_str(), &key) != 0)
+            return 0;
+        TalvenRegSetValue(key, u"xmlUrl", 1, reinterpret_cast<const uint8_t*>(url.c_str()), uint32_t(url.size() + 1) * 2);
+        TalvenRegSetValue(key, u"htmlUrl", 1, reinterpret_cast<const uint8_t*>(u""), 2);
+        const uint32_t enable = n == 0;
+        if (n < 2)
+            TalvenRegSetValue(key, u"Enable", 4, reinterpret_cast<const uint8_t*>(&enable), 4);
+        TalvenRegCloseKey(key);
     }
-    return WriteFeed(workingCopy, u"Browser on", u"https://browser.example/on.xml", &on) &&
-           WriteFeed(workingCopy, u"Browser off", u"https://browser.example/off.xml", &off) &&
-           WriteFeed(workingCopy, u"Browser unset", u"https://browser.example/unset.xml", nullptr);
+    return refuse ? 0 : 1;
 }
 #endif
