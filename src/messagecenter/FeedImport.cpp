@@ -7,6 +7,7 @@
 #include "trace/Trace.h"
 
 #include <QCollator>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLibrary>
 
@@ -48,34 +49,68 @@ void FeedImport::Stop()
 {
     delete m_sink.data();
     m_sink = nullptr;
+    if (m_worker.joinable()) {
+        ++m_mergeId;
+        m_worker.join();
+        m_library.reset();
+        Q_EMIT mergingChanged(false);
+    }
 }
 
-void FeedImport::Merge(const std::function<bool(reg::HKEY, app::PageSave&)>& fill)
+void FeedImport::Merge(Fill fill, std::unique_ptr<QLibrary> library)
 {
-    const qsizetype before = m_model.rowCount();
-    if (mc::FillWorkingCopy(m_model.Entries(), fill) && m_model.LoadMerged(mc::RssTempKey()))
-        Q_EMIT finished(Outcome::Merged, m_model.rowCount() - before);
-    else
-        Q_EMIT finished(Outcome::Failed, 0);
+    m_library = std::move(library);
+    const QList<mc::FeedEntry> list = m_model.Entries();
+    m_worker = std::thread([this, list, fill = std::move(fill), id = m_mergeId] {
+        QElapsedTimer timer;
+        timer.start();
+        std::optional<QList<RssFeed>> written;
+        bool ok = mc::FillWorkingCopy(list, [&](reg::HKEY copy, app::PageSave& save) { return fill(copy, save, &written); });
+        mc::FeedListLoad load;
+        if (ok && written)
+            load.entries = mc::MergedFeeds(*written, list);
+        else if (ok)
+            ok = (load = mc::LoadFeedList(reg::HKEY_CURRENT_USER, mc::RssTempKey())).complete;
+        TRACE("MergeWorkingCopy : %s, %lld feeds in %lld ms", ok ? "merged" : "failed", qlonglong(load.entries.size()), qlonglong(timer.elapsed()));
+        QMetaObject::invokeMethod(
+            this, [this, id, ok, rows = std::move(load.entries), before = list.size()]() mutable { FinishMerge(id, ok, std::move(rows), before); },
+            Qt::QueuedConnection);
+    });
+    Q_EMIT mergingChanged(true);
+}
+
+void FeedImport::FinishMerge(quint64 mergeId, bool ok, QList<mc::FeedEntry> rows, qsizetype before)
+{
+    if (mergeId != m_mergeId || !m_worker.joinable())
+        return;
+    m_worker.join();
+    m_library.reset();
+    if (ok)
+        m_model.TakeMerged(std::move(rows));
+    Q_EMIT mergingChanged(false);
+    Q_EMIT finished(ok ? Outcome::Merged : Outcome::Failed, ok ? m_model.rowCount() - before : 0);
 }
 
 void FeedImport::ImportFromLibrary()
 {
-    QLibrary library(m_libraryName);
-    if (!library.load()) {
-        TRACE("Import Fail - Fail to load %s %s", qPrintable(m_libraryName), qPrintable(library.errorString()));
+    Stop();
+    auto library = std::make_unique<QLibrary>(m_libraryName);
+    if (!library->load()) {
+        TRACE("Import Fail - Fail to load %s %s", qPrintable(m_libraryName), qPrintable(library->errorString()));
         Q_EMIT finished(Outcome::Failed, 0);
         return;
     }
-    if (const auto proc = reinterpret_cast<RssImportFeedsFromIEProc>(library.resolve(mc::kSubscriptionsExport))) {
-        Merge([proc](reg::HKEY copy, app::PageSave&) {
+    const auto proc = reinterpret_cast<RssImportFeedsFromIEProc>(library->resolve(mc::kSubscriptionsExport));
+    if (!proc) {
+        Q_EMIT finished(Outcome::Failed, 0);
+        return;
+    }
+    Merge(
+        [proc](reg::HKEY copy, app::PageSave&, std::optional<QList<RssFeed>>*) {
             uint32_t reserved = 0;
             return proc(reinterpret_cast<TALVEN_HKEY>(copy), &reserved) != 0;
-        });
-    } else {
-        Q_EMIT finished(Outcome::Failed, 0);
-    }
-    library.unload();
+        },
+        std::move(library));
 }
 
 void FeedImport::LoadOPML(const QString& path)
@@ -91,24 +126,28 @@ void FeedImport::LoadOPML(const QString& path)
                 TRACE("WM_XMLDOMNOTIFY : RssFeedList");
                 m_sink = nullptr;
                 sink->deleteLater();
-                ImportOpmlFeeds(*document);
+                ImportOpmlFeeds(document);
             });
     sink->load(path);
     TRACE("LoadOPML : Exiting");
 }
 
-void FeedImport::ImportOpmlFeeds(const mc::XmlDocument& document)
+void FeedImport::ImportOpmlFeeds(std::shared_ptr<const mc::XmlDocument> document)
 {
-    const mc::XmlNode root = document.documentElement();
-    if (root.isNull()) {
+    if (document->documentElement().isNull()) {
         Q_EMIT finished(Outcome::Failed, 0);
         return;
     }
-    mc::RssEntryList entries;
-    mc::ParseOPML(root, entries);
-    Merge([&entries](reg::HKEY copy, app::PageSave& save) {
-        for (const mc::RssEntry& entry : std::as_const(entries))
-            mc::WriteImportedFeed(copy, RssFeed{entry.title, entry.htmlUrl, entry.link, 1}, save);
+    // The document is read on the worker, which alone holds it from now on.
+    Merge([document = std::move(document)](reg::HKEY copy, app::PageSave& save, std::optional<QList<RssFeed>>* written) {
+        mc::RssEntryList entries;
+        mc::ParseOPML(document->documentElement(), entries);
+        QList<RssFeed>& feeds = written->emplace();
+        feeds.reserve(entries.size());
+        for (const mc::RssEntry& entry : std::as_const(entries)) {
+            feeds.append(RssFeed{entry.title, entry.htmlUrl, entry.link, 1});
+            mc::WriteImportedFeed(copy, feeds.last(), save);
+        }
         return true;
     });
 }

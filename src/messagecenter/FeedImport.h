@@ -11,6 +11,12 @@
 #include <QObject>
 #include <QPointer>
 
+#include <memory>
+#include <optional>
+#include <thread>
+
+class QLibrary;
+
 class FeedListModel;
 
 namespace mc {
@@ -36,26 +42,39 @@ public:
     explicit FeedImport(FeedListModel& model, QObject* parent = nullptr);
     ~FeedImport() override;
 
-    // The library's feeds merged into the list; finished comes before it returns.
+    // Starts the import of the library's feeds.
     void ImportFromLibrary();
     // Starts reading the OPML file; its feeds are merged when it is read.
     void LoadOPML(const QString& path);
-    bool IsPending() const { return m_sink != nullptr; }
-    // Ends a pending OPML load without merging it.
+    // An OPML file is being read or a merge runs.
+    bool IsPending() const { return m_sink != nullptr || IsMerging(); }
+    // The working copy is being written and read back: the list must not change meanwhile.
+    bool IsMerging() const { return m_worker.joinable(); }
+    // Ends a pending import without merging it; a merge under way is waited for and dropped.
     void Stop();
     // Tests: another library, by name or path.
     void SetLibraryName(const QString& name) { m_libraryName = name; }
 
 Q_SIGNALS:
+    void mergingChanged(bool merging);
     // added: the rows the merge added to the list.
     void finished(FeedImport::Outcome outcome, qsizetype added);
 
 private:
-    void ImportOpmlFeeds(const mc::XmlDocument& document);
-    // Fills the working copy, reloads the list from it and tells how it ended.
-    void Merge(const std::function<bool(reg::HKEY, app::PageSave&)>& fill);
+    // Writes the imported feeds; sets *written to them when the list's rows can be told from them
+    // without reading the working copy back.
+    using Fill = std::function<bool(reg::HKEY, app::PageSave&, std::optional<QList<RssFeed>>* written)>;
+    void ImportOpmlFeeds(std::shared_ptr<const mc::XmlDocument> document);
+    // Fills the working copy and reads it back on a worker thread, so that the window stays
+    // responsive with thousands of feeds (the store keeps other threads off the root meanwhile);
+    // the list takes the result on this thread.
+    void Merge(Fill fill, std::unique_ptr<QLibrary> library = {});
+    void FinishMerge(quint64 mergeId, bool ok, QList<mc::FeedEntry> rows, qsizetype before);
 
     FeedListModel& m_model;
     QPointer<mc::CXmlDomEventSink> m_sink;
+    std::thread m_worker;
+    std::unique_ptr<QLibrary> m_library;   // loaded while its export runs
+    quint64 m_mergeId = 0;                 // a stopped merge's result is dropped
     QString m_libraryName = QString::fromLatin1(mc::kSubscriptionsLibrary);
 };

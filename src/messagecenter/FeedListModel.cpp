@@ -71,28 +71,24 @@ void FeedListModel::LoadFeedList(reg::HKEY root, const QString& keyPath)
     endResetModel();
 }
 
-bool FeedListModel::LoadMerged(const QString& workingCopyKey)
+void FeedListModel::TakeMerged(QList<mc::FeedEntry> merged)
 {
-    mc::FeedListLoad load = mc::LoadFeedList(reg::HKEY_CURRENT_USER, workingCopyKey);
-    if (!load.complete)
-        return false;
-    QSet<QString> kept;
-    QList<mc::FeedEntry> merged;
+    QSet<QString> kept, read;
     for (const mc::FeedEntry& row : std::as_const(m_rows)) {
-        if (row.keepStored) {
+        if (row.keepStored)
             kept.insert(row.feed.name.toUpper());
-            merged.append(row);
-        }
     }
-    for (mc::FeedEntry& entry : load.entries) {
-        if (!entry.keepStored && !kept.contains(entry.feed.name.toUpper()))
-            merged.append(std::move(entry));
+    merged.removeIf([&](const mc::FeedEntry& entry) { return entry.keepStored || kept.contains(entry.feed.name.toUpper()); });
+    for (const mc::FeedEntry& entry : std::as_const(merged))
+        read.insert(entry.feed.name.toUpper());
+    for (const mc::FeedEntry& row : std::as_const(m_rows)) {
+        if (row.keepStored || !read.contains(row.feed.name.toUpper()))
+            merged.append(row);
     }
     mc::SortFeeds(merged);
     beginResetModel();
     m_rows = std::move(merged);
     endResetModel();
-    return true;
 }
 
 void FeedListModel::FreeFeedItems()

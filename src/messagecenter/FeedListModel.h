@@ -28,11 +28,11 @@ public:
 
     void LoadFeedList(reg::HKEY root, const QString& keyPath);
     void FreeFeedItems();
-    // Reloads the rows from an import's working copy, which holds the list written over the
-    // imported feeds. Rows kept as stored were not written there: they stay, in place of any
-    // imported feed of their name, and imported feeds that cannot be read whole are left out.
-    // False, with the rows unchanged, when the copy cannot be listed whole.
-    bool LoadMerged(const QString& workingCopyKey);
+    // Takes the rows read back from an import's working copy, which holds the list written over
+    // the imported feeds; imported feeds that could not be read whole are left out. Rows of the
+    // list that are not among them stay: those kept as stored (never written there; they win over
+    // an imported feed of their name) and those added while the import ran.
+    void TakeMerged(QList<mc::FeedEntry> merged);
     // The row of another feed that takes the name (the store tells key names apart without
     // case), or -1; exceptRow is the row being edited.
     int FindName(const QString& name, int exceptRow = -1) const;

@@ -6,6 +6,7 @@
 #include "trace/Trace.h"
 
 #include <QCollator>
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -196,6 +197,31 @@ void WriteImportedFeed(HKEY workingCopy, const RssFeed& feed, app::PageSave& sav
 {
     if (FeedNameFits(feed.name) && !feed.xmlUrl.isEmpty())
         WriteFeed(workingCopy, feed, Root::CurrentUser, save);
+}
+
+QList<FeedEntry> MergedFeeds(const QList<RssFeed>& imported, const QList<FeedEntry>& list)
+{
+    QList<FeedEntry> merged;
+    QHash<QString, qsizetype> rows;
+    const auto write = [&](const RssFeed& feed) {
+        const QString key = feed.name.toUpper();
+        if (const auto found = rows.constFind(key); found != rows.cend()) {
+            RssFeed& stored = merged[*found].feed;
+            stored = RssFeed{stored.name, feed.htmlUrl, feed.xmlUrl, feed.Enable};
+        } else {
+            rows.insert(key, merged.size());
+            merged.append(FeedEntry{feed, false});
+        }
+    };
+    for (const RssFeed& feed : imported) {
+        if (FeedNameFits(feed.name) && !feed.xmlUrl.isEmpty())
+            write(feed);
+    }
+    for (const FeedEntry& entry : list) {
+        if (!entry.keepStored && FeedNameFits(entry.feed.name))
+            write(entry.feed);
+    }
+    return merged;
 }
 
 void DeleteWorkingCopy(app::PageSave& save)

@@ -49,9 +49,13 @@ void SaveFeeds(const QList<FeedEntry>& entries, bool complete, bool displayRss, 
 // over an imported one of the same name. False when fill refused or a write failed: nothing of it
 // is then left in the store.
 bool FillWorkingCopy(const QList<FeedEntry>& list, const std::function<bool(reg::HKEY, app::PageSave&)>& fill);
-// Writes one imported feed into the working copy, ticked as enable says; a name that cannot name a
-// key is left out.
+// Writes one imported feed into the working copy as it is; a name that cannot name a key, or a feed
+// without a feed URL, is left out.
 void WriteImportedFeed(reg::HKEY workingCopy, const RssFeed& feed, app::PageSave& save);
+// What a working copy filled with the imported feeds (WriteImportedFeed) and then the list holds,
+// without reading it back: one feed per name, letter case aside, named as first written, with the
+// values last written; entries kept as stored are not written.
+QList<FeedEntry> MergedFeeds(const QList<RssFeed>& imported, const QList<FeedEntry>& list);
 // Removes the import's working copy as part of a save.
 void DeleteWorkingCopy(app::PageSave& save);
 // The same on its own, for Cancel: a failure leaves a copy that nothing reads.

@@ -77,6 +77,11 @@ CMessageCenter::CMessageCenter()
       m_import(m_model)
 {
     connect(&m_import, &FeedImport::finished, this, &CMessageCenter::OnImportFinished);
+    // The list holds still while an import merges into it.
+    connect(&m_import, &FeedImport::mergingChanged, this, [this] {
+        if (m_btnShowRss)
+            ApplyOption(m_btnShowRss->isChecked());
+    });
     connect(&m_check, &FeedCheck::feedAdded, this, &CMessageCenter::SelectRow);
     connect(&m_check, &FeedCheck::invalidFeed, this, [this] { ui::ShowInvalidFeedMessage(this); });
     connect(&m_check, &FeedCheck::dialogAnswer, this, [this](int answer) {
@@ -177,13 +182,16 @@ void CMessageCenter::LoadContent()
     ApplyOption(enableRss != 0);
 }
 
-bool CMessageCenter::ListEditable() const { return !m_bLocked && m_model.IsComplete() && m_btnShowRss->isChecked(); }
+bool CMessageCenter::ListEditable() const
+{
+    return !m_bLocked && m_model.IsComplete() && m_btnShowRss->isChecked() && !m_import.IsMerging();
+}
 
 void CMessageCenter::ApplyOption(bool displayRss)
 {
     if (m_bLocked)
         return;
-    m_list->setEnabled(displayRss);
+    m_list->setEnabled(displayRss && !m_import.IsMerging());
     m_feedsLabel->setEnabled(displayRss);
     m_btnNew->setEnabled(ListEditable());
     m_btnImport->setEnabled(ListEditable());
@@ -276,6 +284,9 @@ void CMessageCenter::OnImportFinished(FeedImport::Outcome outcome, qsizetype add
     m_importStatus->show();
     if (merged)
         SelectRow(m_model.rowCount() > 0 ? 0 : -1);
+    // Import lost the focus while the list held still.
+    if (m_btnImport->isEnabled())
+        m_btnImport->setFocus();
 }
 
 bool CMessageCenter::AcceptsDrops() const { return ListEditable() && m_list->isEnabled(); }

@@ -73,6 +73,11 @@ TEST(FeedImport, ImportsMergeThroughTheWorkingCopy)
         ASSERT_TRUE(WaitFor([&] { return finished.count() == 1; })) << what;
         app::PageSave::FailWriteForTest(0);
         EXPECT_EQ(Describe(page.Model().Entries()), list) << what;
+        QList<mc::FeedEntry> readBack = mc::LoadFeedList(HKEY_CURRENT_USER, mc::RssTempKey()).entries;
+        readBack.removeIf([](const mc::FeedEntry& entry) { return entry.feed.name.toUpper() == "KEPT"; });
+        readBack.append(page.Model().Entries()[page.Model().FindName("Kept")]);
+        mc::SortFeeds(readBack);
+        EXPECT_EQ(Describe(readBack), status == none ? "Kept:0!" : list) << what;
         EXPECT_EQ(page.Model().Feed(0).xmlUrl, "http://stored/alpha") << what;
         EXPECT_EQ(static_cast<QLabel*>(Control(&page, IDC_IMPORT_STATUS))->text(), status) << what;
         page.OnCancel();
