@@ -67,8 +67,10 @@ void FeedImport::Merge(Fill fill, std::unique_ptr<QLibrary> library)
         std::optional<QList<RssFeed>> written;
         bool ok = mc::FillWorkingCopy(list, [&](reg::HKEY copy, app::PageSave& save) { return fill(copy, save, &written); });
         mc::FeedListLoad load;
-        if (ok && written)
+        if (ok && written) {
             load.entries = mc::MergedFeeds(*written, list);
+            mc::SortFeeds(load.entries);
+        }
         else if (ok)
             ok = (load = mc::LoadFeedList(reg::HKEY_CURRENT_USER, mc::RssTempKey())).complete;
         TRACE("MergeWorkingCopy : %s, %lld feeds in %lld ms", ok ? "merged" : "failed", qlonglong(load.entries.size()), qlonglong(timer.elapsed()));

@@ -81,11 +81,13 @@ void FeedListModel::TakeMerged(QList<mc::FeedEntry> merged)
     merged.removeIf([&](const mc::FeedEntry& entry) { return entry.keepStored || kept.contains(entry.feed.name.toUpper()); });
     for (const mc::FeedEntry& entry : std::as_const(merged))
         read.insert(entry.feed.name.toUpper());
+    const qsizetype sorted = merged.size();
     for (const mc::FeedEntry& row : std::as_const(m_rows)) {
         if (row.keepStored || !read.contains(row.feed.name.toUpper()))
             merged.append(row);
     }
-    mc::SortFeeds(merged);
+    if (merged.size() > sorted)
+        mc::SortFeeds(merged);
     beginResetModel();
     m_rows = std::move(merged);
     endResetModel();

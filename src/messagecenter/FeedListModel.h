@@ -28,8 +28,8 @@ public:
 
     void LoadFeedList(reg::HKEY root, const QString& keyPath);
     void FreeFeedItems();
-    // Takes the rows read back from an import's working copy, which holds the list written over
-    // the imported feeds; imported feeds that could not be read whole are left out. Rows of the
+    // Takes the rows read back from an import's working copy (sorted), which holds the list
+    // written over the imported feeds; imported feeds that could not be read whole are left out. Rows of the
     // list that are not among them stay: those kept as stored (never written there; they win over
     // an imported feed of their name) and those added while the import ran.
     void TakeMerged(QList<mc::FeedEntry> merged);
