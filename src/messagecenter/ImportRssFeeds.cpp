@@ -44,6 +44,8 @@ CImportRssFeeds::CImportRssFeeds(QWidget* parent) : QDialog(parent)
     layout->addLayout(ui::OkCancelRow(kTemplate, &m_btnOk, &cancel));
     connect(m_btnOk, &QPushButton::clicked, this, &CImportRssFeeds::OnBnClickedOk);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    // Wide enough for the prompt on one line in either language.
+    setMinimumWidth(qMax(360, prompt->fontMetrics().horizontalAdvance(prompt->text()) + 40));
 }
 
 int CImportRssFeeds::DoModal()
