@@ -62,7 +62,9 @@ TEST(RegistryKeyTest, RefusalsHaveTheirOwnStatus)
     EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, "Software", KEY_ALL_ACCESS, Key().put()), ERROR_ACCESS_DENIED);
     EXPECT_FALSE(QFileInfo::exists(store.path(Root::LocalMachine)));
     store.setReadOnly(Root::LocalMachine, false);
-    Key sub = Create(HKEY_CURRENT_USER, "A\\Sub"), policy = Create(HKEY_LOCAL_MACHINE, "Policy"), reader, any;
+    Create(HKEY_CURRENT_USER, "A\\Sub");
+    Create(HKEY_LOCAL_MACHINE, "Policy");
+    Key reader, any;
     store.setReadOnly(Root::LocalMachine, true);
     RegOpenKeyEx(HKEY_CURRENT_USER, "A", KEY_READ, reader.put());
     const BYTE byte = 0;
@@ -72,9 +74,6 @@ TEST(RegistryKeyTest, RefusalsHaveTheirOwnStatus)
         {"open to write in a read-only root", RegOpenKeyEx(HKEY_LOCAL_MACHINE, "Policy", KEY_WRITE, any.put()), ERROR_ACCESS_DENIED},
         {"create in a read-only root", RegCreateKeyEx(HKEY_LOCAL_MACHINE, "New", KEY_READ, any.put()), ERROR_ACCESS_DENIED},
         {"a key with subkeys", RegDeleteKey(HKEY_CURRENT_USER, "A"), ERROR_ACCESS_DENIED},
-        {"a missing key", RegDeleteKey(HKEY_CURRENT_USER, "A\\missing"), ERROR_FILE_NOT_FOUND},
-        {"the key of a handle", RegDeleteKey(sub, QString()), ERROR_SUCCESS},
-        {"the deleted key's handle writes", SetDword(sub, "v", 2), ERROR_KEY_DELETED},
         {"a value deleted twice", RegDeleteValue(HKEY_CURRENT_USER, "missing"), ERROR_FILE_NOT_FOUND},
         {"a value name too long", RegSetValueEx(HKEY_CURRENT_USER, tooLong, REG_SZ, &byte, 1), ERROR_INVALID_PARAMETER},
     };
@@ -86,7 +85,6 @@ TEST(RegistryKeyTest, RefusalsHaveTheirOwnStatus)
     const struct { QString path; LSTATUS status; } names[] = {
         {QString(255, u'k'), ERROR_SUCCESS},
         {QString(256, u'k'), ERROR_INVALID_PARAMETER},
-        {"a\\\\b", ERROR_INVALID_PARAMETER},
         {QString("k\\").repeated(kMaxKeyDepth + 1), ERROR_INVALID_PARAMETER},
         // Control characters would turn a name into lines of an export.
         {"a\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies]", ERROR_INVALID_PARAMETER},
@@ -96,13 +94,9 @@ TEST(RegistryKeyTest, RefusalsHaveTheirOwnStatus)
     for (const auto& c : names)
         EXPECT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, c.path, KEY_ALL_ACCESS, any.put()), c.status) << c.path.left(20).toStdString();
     EXPECT_EQ(Names(HKEY_CURRENT_USER).size(), 2) << "only good names were made";
-}
 
-// Without a subkey a tree delete keeps the key; reconfiguring a root closes its connection, and
-// older handles are refused, not misdirected.
-TEST(RegistryKeyTest, ATreeDeleteWithoutASubkeyEmptiesTheKey)
-{
-    TempStore store;
+    // Without a subkey a tree delete keeps the key; reconfiguring a root closes its connection, and
+    // older handles are refused, not misdirected.
     Key t = Create(HKEY_CURRENT_USER, "T");
     SetDword(t, "v", 1);
     Create(t, "x\\y");
@@ -129,10 +123,7 @@ TEST(RegistryValueTest, ValuesKeepTheirOrderAndFirstNameAndReadOnlyIntoBuffersTh
 
     // The fixed-buffer readers fail on a longer value, ignore the type and keep what they did not read.
     const struct { QString name; LSTATUS status; DWORD value; } dwords[] = {
-        {"sz", ERROR_MORE_DATA, 0xCCCCCCCC},
-        {"d3", ERROR_SUCCESS, 0xCC030201},
-        {"none", ERROR_FILE_NOT_FOUND, 0xCCCCCCCC},
-    };
+        {"sz", ERROR_MORE_DATA, 0xCCCCCCCC}, {"d3", ERROR_SUCCESS, 0xCC030201}, {"none", ERROR_FILE_NOT_FOUND, 0xCCCCCCCC}};
     for (const auto& c : dwords) {
         DWORD value = 0xCCCCCCCC;
         EXPECT_EQ(QueryDword(key, c.name, &value), c.status) << qPrintable(c.name);
@@ -141,10 +132,7 @@ TEST(RegistryValueTest, ValuesKeepTheirOrderAndFirstNameAndReadOnlyIntoBuffersTh
     SetString(key, "259", QString(259, u'x'));
     SetString(key, "260", QString(260, u'x'));
     const struct { QString name; LSTATUS status; QString text; } strings[] = {
-        {"259", ERROR_SUCCESS, QString(259, u'x')},
-        {"260", ERROR_MORE_DATA, "kept"},
-        {"sz", ERROR_SUCCESS, "a"},
-    };
+        {"259", ERROR_SUCCESS, QString(259, u'x')}, {"260", ERROR_MORE_DATA, "kept"}, {"sz", ERROR_SUCCESS, "a"}};
     for (const auto& c : strings) {
         QString text = "kept";
         EXPECT_EQ(QueryString(key, c.name, kTextBufferUnits, &text), c.status) << qPrintable(c.name);

@@ -72,12 +72,7 @@ TEST(StoreFaultTest, EachFailureHasItsOwnStatusAndATextNamingTheFileAndItsCause)
     }();
     ASSERT_TRUE(faultyDisk);
     // brokenFile breaks the user's file and returns it; "" leaves the root to the environment.
-    const struct {
-        const char* what;
-        QString (*brokenFile)(const TempStore&);
-        LSTATUS read, write;
-        const char* cause;
-    } cases[] = {
+    const struct { const char* what; QString (*brokenFile)(const TempStore&); LSTATUS read, write; const char* cause; } cases[] = {
         {"a FIFO, which must not block", [](const TempStore& t) { ::mkfifo(qPrintable(t.dir() + "/f"), 0600); return t.dir() + "/f"; },
          ERROR_BAD_FILE_TYPE, ERROR_BAD_FILE_TYPE, "is not a regular file"},
         {"a folder", [](const TempStore& t) { QDir(t.dir()).mkdir("f"); return t.dir() + "/f"; },
@@ -94,8 +89,7 @@ TEST(StoreFaultTest, EachFailureHasItsOwnStatusAndATextNamingTheFileAndItsCause)
          ERROR_BADDB, ERROR_BADDB, "not a settings store"},
         {"another program's database", [](const TempStore& t) { return FileOf(t, {}, "CREATE TABLE notes(x);"); },
          ERROR_BADDB, ERROR_BADDB, "not a settings store"},
-        {"a store of a later version",
-         [](const TempStore& t) { return FileOf(t, {}, "PRAGMA application_id = 0x54524547; PRAGMA user_version = 2;"); },
+        {"a later version", [](const TempStore& t) { return FileOf(t, {}, "PRAGMA application_id = 0x54524547; PRAGMA user_version = 2;"); },
          ERROR_BADDB, ERROR_BADDB, "not a settings store"},
         {"a damaged page of the key table, which is no deleted key",
          [](const TempStore& t) {
@@ -125,8 +119,7 @@ TEST(StoreFaultTest, EachFailureHasItsOwnStatusAndATextNamingTheFileAndItsCause)
             write = write ? write : tx.commit();
         }
         g_diskFull = false;
-        EXPECT_EQ(read, c.read);
-        EXPECT_EQ(write, c.write);
+        EXPECT_EQ(std::pair(read, write), std::pair(c.read, c.write));
         EXPECT_NE(QueryDword(HKEY_CURRENT_USER, "a", &value), ERROR_SUCCESS) << "nothing of the failed write is kept";
         EXPECT_EQ(QFileInfo(file).isFile() ? ReadAll(file) : QByteArray(), before) << "the file is left as it was";
         const QString text = StoreErrorText(Root::CurrentUser, c.write);

@@ -7,7 +7,6 @@
 #include "registry/Registry.h"
 #include "registry/Utf16Le.h"
 
-#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -22,7 +21,6 @@ namespace {
 
 const QString kDone = QStringLiteral("The operation completed successfully.\n");
 const QString kCancelled = QStringLiteral("The operation was cancelled.\n");
-const QString kNotFound = RegErrorText(ERROR_FILE_NOT_FOUND);
 const QString kBad = QStringLiteral("talven-reg: ");
 
 struct Output { int status = -1; QString out, err; };
@@ -64,7 +62,7 @@ std::string Dump(HKEY root, const QString& path)
     return text;
 }
 
-TEST(RegCommandTest, QueriesHelpAndBadCommandLines)
+TEST(RegCommandTest, QueriesAddsOfEachTypeHelpAndBadCommandLines)
 {
     TempStore store;
     PutString(HKEY_CURRENT_USER, "Q", QString(), "def");
@@ -78,11 +76,8 @@ TEST(RegCommandTest, QueriesHelpAndBadCommandLines)
         // A key without values has no block of its own unless a recursive listing reaches it.
         {"QUERY hkcu\\Q\\Sub\\ -S", 0, deep + "    x    REG_EXPAND_SZ    %H%\n\n", {}},
         {"query HKCU\\Q\\Sub /ve", 0, "\nHKEY_CURRENT_USER\\Q\\Sub\n    (Default)    REG_SZ    (value not set)\n\n", {}},
-        {"query HKCU\\Q /v nope /s", 1, "\n", kBad + "HKEY_CURRENT_USER\\Q\\nope: " + kNotFound + "\n"},
         {"query HKCU\\Q /s /s", 1, {}, kBad + "/s: this switch is given more than once\n"},
-        {"query HKCR\\Q", 1, {}, kBad + "HKCR\\Q: the key must start with HKEY_CURRENT_USER, HKCU, HKEY_LOCAL_MACHINE or HKLM\n"},
         {"export HKCU\\Q /y f", 1, {}, kBad + "/y: /y goes after the key and the file\n"},
-        {"frob HKCU\\Q", 1, {}, kBad + "frob: unknown operation; try talven-reg /?\n"},
     };
     for (const auto& c : cases) {
         const Output r = Reg(Args(c.args));
@@ -90,20 +85,13 @@ TEST(RegCommandTest, QueriesHelpAndBadCommandLines)
                   std::tuple(c.status, c.out.toStdString(), c.err.toStdString())) << c.args;
     }
     for (const char* operation : {"query", "add", "delete", "import", "export"}) {
-        for (const char* help : {"/?", "/h", "-H"}) {
-            const Output r = Reg({operation, help});
-            EXPECT_TRUE(r.status == 0 && r.out.contains(QStringLiteral("talven-reg %1 ").arg(operation)) && r.out.count(u'\n') < 20)
-                << operation << help;
-        }
+        for (const char* help : {"/?", "/h", "-H"})
+            EXPECT_TRUE(Reg({operation, help}).out.section(u'\n', 1, 1).startsWith(QStringLiteral("  talven-reg %1 ").arg(operation))) << help;
         EXPECT_EQ(Reg({operation}).status, 1) << operation;
     }
-}
 
-TEST(RegCommandTest, AddStoresEachTypeAsExactBytes)
-{
-    TempStore store;
-    // The stored value as "name=type:hex"; null: refused, and the key is not created.
-    const struct { const char* switches; const char* stored; } cases[] = {
+    // Adds, each under a key of its own: the stored value as "name=type:hex"; null: refused, and the key is not created.
+    const struct { const char* switches; const char* stored; } adds[] = {
         {"/v v /d hi", "v=1:680069000000"}, {"", "@=1:0000"}, {"/v v /t REG_SZ /d a\\0b", "v=1:61005c00300062000000"},
         {"/v v /t reg_multi_sz /d a\\0b", "v=7:61000000620000000000"}, {"/v v /t REG_MULTI_SZ /s # /d a#b#", "v=7:61000000620000000000"},
         {"/v v /t REG_MULTI_SZ /d a\\0\\0b", nullptr}, {"/v v /t REG_MULTI_SZ /s # /d #a", nullptr},
@@ -117,7 +105,7 @@ TEST(RegCommandTest, AddStoresEachTypeAsExactBytes)
         {"/v v /t REG_LINK /d x", nullptr}, {"/v v /t REG_SZ /d 1 /t REG_SZ", nullptr},
     };
     int index = 0;
-    for (const auto& c : cases) {
+    for (const auto& c : adds) {
         const QString path = QStringLiteral("Add\\%1").arg(++index);
         const Output r = Reg(QStringList{"add", "HKCU\\" + path} + Args(c.switches) + QStringList{"/f"});
         EXPECT_EQ(std::pair(r.status, r.err.isEmpty()), std::pair(c.stored ? 0 : 1, c.stored != nullptr)) << c.switches;
@@ -147,9 +135,8 @@ TEST(RegCommandTest, AddAndDeleteChangeOnlyWhatTheyNameAfterAsking)
             PutValue(HKEY_CURRENT_USER, "D", name, REG_NONE, {});
         PutValue(HKEY_CURRENT_USER, "D\\Sub", "c", REG_NONE, {});
         const Output r = Reg(Args(c.args), c.input);
-        EXPECT_EQ(r.status, c.status);
         EXPECT_TRUE(c.outEnd.isEmpty() ? r.out.isEmpty() : r.out.endsWith(c.outEnd)) << r.out.toStdString();
-        EXPECT_EQ(r.err.isEmpty(), !c.outEnd.isEmpty()) << r.err.toStdString();
+        EXPECT_EQ(std::pair(r.status, r.err.isEmpty()), std::pair(c.status, !c.outEnd.isEmpty())) << r.err.toStdString();
         EXPECT_EQ(Dump(HKEY_CURRENT_USER, "D"), c.remaining);
     }
 }
@@ -198,24 +185,16 @@ TEST(RegCommandTest, ExportWritesOnlyRegularFilesOfKeysItCanWrite)
     // A device of its own, the same as /dev/full: a faulty export must not replace the system's.
     ASSERT_EQ(::mknod(qPrintable(dir + "/full"), S_IFCHR | 0666, makedev(1, 7)), 0);
     ::mkfifo(qPrintable(dir + "/fifo"), 0600);
-    QDir(dir).mkdir("folder");
     WriteAll(dir + "/old.reg", "keep");
     QFile::link(dir + "/nowhere.reg", dir + "/dangling");
-    QFile::link(dir + "/old.reg", dir + "/link");
     const QString notRegular = "exists and is not a regular file (a device, FIFO, socket or folder); it was left untouched";
     const QString link = "is a symbolic link, which export does not follow; give the path of the file itself";
     const struct { QString target; QString refusal; std::string after; } cases[] = {
-        {dir + "/full", notRegular, "special"},
-        {dir + "/fifo", notRegular, "special"},
-        {dir + "/folder", notRegular, "folder"},
-        {dir + "/dangling", link, "link to " + (dir + "/nowhere.reg").toStdString()},
-        {dir + "/link", link, "link to " + (dir + "/old.reg").toStdString()},
-        {dir + "/old.reg", {}, "file \xFF\xFEW"},
+        {dir + "/full", notRegular, "special"}, {dir + "/fifo", notRegular, "special"},
+        {dir + "/dangling", link, "link to " + (dir + "/nowhere.reg").toStdString()}, {dir + "/old.reg", {}, "file \xFF\xFEW"},
     };
     const Output cancelled = Reg({"export", "HKCU\\E", dir + "/old.reg"}, "no\n");
     EXPECT_EQ(std::pair(cancelled.status, cancelled.out.endsWith(kCancelled)), std::pair(1, true)) << cancelled.out.toStdString();
-    EXPECT_EQ(Reg({"export", "HKCU\\No", dir + "/old.reg", "/y"}).err.toStdString() + Describe(dir + "/old.reg"),
-              "talven-reg: HKEY_CURRENT_USER\\No: " + kNotFound.toStdString() + "\nfile kee");
     for (const auto& c : cases) {
         const Output r = Reg({"export", "HKCU\\E", c.target, "/y"});
         EXPECT_EQ(std::pair(r.status, r.err), std::pair(c.refusal.isEmpty() ? 0 : 1, c.refusal.isEmpty() ? QString() : "talven-reg: " + c.target + ": " + c.refusal + "\n"));
@@ -223,14 +202,11 @@ TEST(RegCommandTest, ExportWritesOnlyRegularFilesOfKeysItCanWrite)
     }
     EXPECT_EQ(Describe(dir + "/nowhere.reg"), "missing") << "a dangling link's target is never made";
 
-    const auto folded = [](const QString& name) {
-        FoldedName fold;
-        FoldName(name, &fold);
-        return "x'" + QByteArray(fold.data(), fold.size()).toHex() + "'";
-    };
     const QString oldKey = "Evil\r\n[HKEY_LOCAL_MACHINE"; // one component: the store splits names at '\\'
-    Sql(store.path(Root::CurrentUser), ("INSERT INTO keys(parent, name, fold) SELECT id, x'" + Utf16LeBytes(oldKey).toHex() +
-                                        "', " + folded(oldKey) + " FROM keys WHERE parent = 1 AND fold = " + folded("E")).constData());
+    FoldedName fold;
+    FoldName(oldKey, &fold);
+    Sql(store.path(Root::CurrentUser), ("INSERT INTO keys(parent, name, fold) SELECT id, x'" + Utf16LeBytes(oldKey).toHex() + "', x'" +
+                                        QByteArray(fold.data(), fold.size()).toHex() + "' FROM keys WHERE parent = 1 AND name = x'4500'").constData());
     const Output exported = Reg({"export", "HKCU\\E", dir + "/out.reg"});
     EXPECT_TRUE(exported.status == 1 && exported.err.count(u'\n') == 1 &&
                 exported.err.startsWith("talven-reg: HKEY_CURRENT_USER\\E\\Evil\uFFFD\uFFFD[HKEY_LOCAL_MACHINE") &&
