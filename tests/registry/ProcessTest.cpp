@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QThread>
 
@@ -23,17 +23,14 @@ TEST(ProcessTest, ConcurrentWritersLoseNothing)
     TempStore store;
     constexpr int kCount = 250;
     QProcess writers[2];
-    for (int i = 0; i < 2; ++i) {
-        writers[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    for (int i = 0; i < 2; ++i)
         writers[i].start(STRESS_WRITER, {QString("w%1_").arg(i), QString::number(kCount)});
-    }
     for (QProcess& writer : writers) {
         ASSERT_TRUE(writer.waitForFinished(100000));
-        EXPECT_EQ(writer.exitCode(), 0) << "a write failed";
+        EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().constData();
     }
-    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, "Stress", "counter"), DWORD(2 * kCount))
+    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, QString(), "counter"), DWORD(2 * kCount))
         << "a read-modify-write transaction lost an update";
-    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, "Stress", QString("w1_%1").arg(kCount - 1)), DWORD(kCount - 1));
 }
 
 // Root's import of a .reg file into the machine root, killed once it has begun to change the file:
@@ -63,9 +60,7 @@ TEST(ProcessTest, MachineImportKilledIsRecoveredByRootAndNeverReadHalfDone)
                 RegQueryInfoKey(key, nullptr, &values);
                 seen += ' ' + QByteArray::number(values);
             }
-            if (!allowed.contains(seen))
-                std::fprintf(stderr, "nobody sees %s\n", seen.constData());
-            return allowed.contains(seen);
+            return allowed.contains(seen) || std::fprintf(stderr, "nobody sees %s\n", seen.constData()) < 0;
         });
     };
     // SQLite writes a rollback journal's magic number only once the journal is synced, just before
@@ -86,9 +81,7 @@ TEST(ProcessTest, MachineImportKilledIsRecoveredByRootAndNeverReadHalfDone)
         QProcess importer;
         importer.start(TALVEN_REG, {"import", regFile});
         ASSERT_TRUE(importer.waitForStarted());
-        QElapsedTimer timer;
-        timer.start();
-        while (importer.state() == QProcess::Running && !hotJournal(db) && timer.elapsed() < 60000)
+        for (QDeadlineTimer deadline(60000); importer.state() == QProcess::Running && !hotJournal(db) && !deadline.hasExpired();)
             QThread::usleep(200);
         if (hotJournal(db))
             importer.kill();

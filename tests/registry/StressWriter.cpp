@@ -14,21 +14,18 @@ using namespace reg;
 
 int main(int argc, char** argv)
 {
-    if (argc != 3)
-        return 2; // usage: reg_stress_writer ID COUNT
-    Key key;
-    LSTATUS status = RegCreateKeyEx(HKEY_CURRENT_USER, "Stress", KEY_ALL_ACCESS, key.put());
-    for (int n = 0, count = std::atoi(argv[2]); status == ERROR_SUCCESS && n < count; ++n) {
-        if ((status = SetDword(key, QString::fromLocal8Bit(argv[1]) + QString::number(n), DWORD(n))) != ERROR_SUCCESS)
+    LSTATUS status = argc == 3 ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER; // usage: reg_stress_writer ID COUNT
+    for (int n = 0, count = status ? 0 : std::atoi(argv[2]); status == ERROR_SUCCESS && n < count; ++n) {
+        if ((status = SetDword(HKEY_CURRENT_USER, QString::fromLocal8Bit(argv[1]) + QString::number(n), DWORD(n))))
             break;
         Transaction tx(Root::CurrentUser);
         DWORD counter = 0;
-        QueryDword(key, "counter", &counter);
+        QueryDword(HKEY_CURRENT_USER, "counter", &counter);
         ::usleep(100); // room for the other writer between the read and the write, unless it must wait
-        if ((status = tx.status()) == ERROR_SUCCESS && (status = SetDword(key, "counter", counter + 1)) == ERROR_SUCCESS)
+        if (!(status = tx.status()) && !(status = SetDword(HKEY_CURRENT_USER, "counter", counter + 1)))
             status = tx.commit();
     }
     if (status != ERROR_SUCCESS)
-        std::fprintf(stderr, "reg_stress_writer: %s: a write failed: %d\n", argv[1], int(status));
+        std::fprintf(stderr, "reg_stress_writer: a write failed: %d\n", int(status));
     return status == ERROR_SUCCESS ? 0 : 1;
 }

@@ -7,8 +7,6 @@
 #include "registry/Registry.h"
 #include "registry/Utf16Le.h"
 
-#include <QDir>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -23,7 +21,6 @@ namespace {
 
 const QString kDone = QStringLiteral("The operation completed successfully.\n");
 const QString kCancelled = QStringLiteral("The operation was cancelled.\n");
-const QString kNotFound = RegErrorText(ERROR_FILE_NOT_FOUND);
 const QString kBad = QStringLiteral("talven-reg: ");
 
 struct Output { int status = -1; QString out, err; };
@@ -65,7 +62,7 @@ std::string Dump(HKEY root, const QString& path)
     return text;
 }
 
-TEST(RegCommandTest, QueriesHelpAndBadCommandLines)
+TEST(RegCommandTest, QueriesAddsOfEachTypeHelpAndBadCommandLines)
 {
     TempStore store;
     PutString(HKEY_CURRENT_USER, "Q", QString(), "def");
@@ -78,20 +75,9 @@ TEST(RegCommandTest, QueriesHelpAndBadCommandLines)
          "    m    REG_MULTI_SZ    a\\0b\n\nHKEY_CURRENT_USER\\Q\\Sub\n", {}},
         // A key without values has no block of its own unless a recursive listing reaches it.
         {"QUERY hkcu\\Q\\Sub\\ -S", 0, deep + "    x    REG_EXPAND_SZ    %H%\n\n", {}},
-        {"query HKCU\\Q /v x /s", 0, deep + "    x    REG_EXPAND_SZ    %H%\n\n", {}},
         {"query HKCU\\Q\\Sub /ve", 0, "\nHKEY_CURRENT_USER\\Q\\Sub\n    (Default)    REG_SZ    (value not set)\n\n", {}},
-        {"query HKEY_CURRENT_USER\\Q -V m", 0, head + "    m    REG_MULTI_SZ    a\\0b\n\n", {}},
-        {"query HKCU\\Q /v nope /s", 1, "\n", kBad + "HKEY_CURRENT_USER\\Q\\nope: " + kNotFound + "\n"},
         {"query HKCU\\Q /s /s", 1, {}, kBad + "/s: this switch is given more than once\n"},
-        {"query HKCU\\Q /ve /v d", 1, {}, kBad + "/v: only one of /v, /ve and /va may be given\n"},
-        {"query HKCU\\Q\\\\", 1, {}, kBad + "HKCU\\Q\\\\: the key name ends in more than one '\\'\n"},
-        {"query HKCR\\Q", 1, {}, kBad + "HKCR\\Q: the key must start with HKEY_CURRENT_USER, HKCU, HKEY_LOCAL_MACHINE or HKLM\n"},
-        {"query HKCU\\Q /f", 1, {}, kBad + "/f: invalid switch for query; try talven-reg query /?\n"},
-        {"add HKCU\\Q /v s /s", 1, {}, kBad + "/s: this switch needs an argument\n"},
-        {"export HKCU\\Q", 1, {}, kBad + "export: expected 2 argument(s); try talven-reg export /?\n"},
-        {"export /y HKCU\\Q f", 1, {}, kBad + "/y: /y goes after the key and the file\n"},
         {"export HKCU\\Q /y f", 1, {}, kBad + "/y: /y goes after the key and the file\n"},
-        {"frob HKCU\\Q", 1, {}, kBad + "frob: unknown operation; try talven-reg /?\n"},
     };
     for (const auto& c : cases) {
         const Output r = Reg(Args(c.args));
@@ -99,52 +85,32 @@ TEST(RegCommandTest, QueriesHelpAndBadCommandLines)
                   std::tuple(c.status, c.out.toStdString(), c.err.toStdString())) << c.args;
     }
     for (const char* operation : {"query", "add", "delete", "import", "export"}) {
-        for (const char* help : {"/?", "/h", "-H"}) {
-            const Output r = Reg({operation, help});
-            EXPECT_TRUE(r.status == 0 && r.out.contains(QStringLiteral("talven-reg %1 ").arg(operation)) && r.out.count(u'\n') < 20)
-                << operation << help;
-        }
+        for (const char* help : {"/?", "/h", "-H"})
+            EXPECT_TRUE(Reg({operation, help}).out.section(u'\n', 1, 1).startsWith(QStringLiteral("  talven-reg %1 ").arg(operation))) << help;
         EXPECT_EQ(Reg({operation}).status, 1) << operation;
     }
-}
 
-TEST(RegCommandTest, AddStoresEachTypeAsExactBytes)
-{
-    TempStore store;
-    // The stored value as "name=type:hex"; null: refused, and the key is not created.
-    const struct { const char* switches; const char* stored; } cases[] = {
-        {"/v v /d hi", "v=1:680069000000"}, {"", "@=1:0000"}, {"/t REG_NONE /d Te", "@=0:540065000000"},
-        {"/v v /t REG_SZ /d a\\0b", "v=1:61005c00300062000000"},
-        {"/v v /t reg_multi_sz /d a\\0b", "v=7:61000000620000000000"},
-        {"/v v /t REG_MULTI_SZ /s # /d a#b#", "v=7:61000000620000000000"},
-        {"/v v /t REG_MULTI_SZ /s # /d #", "v=7:00000000"}, {"/v v /t REG_MULTI_SZ /d ''", "v=7:0000"},
-        {"/v v /t REG_MULTI_SZ /s # /d a\\0#b", "v=7:61005c0030000000620000000000"},
+    // Adds, each under a key of its own: the stored value as "name=type:hex"; null: refused, and the key is not created.
+    const struct { const char* switches; const char* stored; } adds[] = {
+        {"/v v /d hi", "v=1:680069000000"}, {"", "@=1:0000"}, {"/v v /t REG_SZ /d a\\0b", "v=1:61005c00300062000000"},
+        {"/v v /t reg_multi_sz /d a\\0b", "v=7:61000000620000000000"}, {"/v v /t REG_MULTI_SZ /s # /d a#b#", "v=7:61000000620000000000"},
         {"/v v /t REG_MULTI_SZ /d a\\0\\0b", nullptr}, {"/v v /t REG_MULTI_SZ /s # /d #a", nullptr},
-        {"/v v /t REG_MULTI_SZ /s ## /d a", nullptr}, {"/v v /t REG_MULTI_SZ /s '' /d a", nullptr},
-        {"/v v /t REG_DWORD /d 0x0000001F", "v=4:1f000000"}, {"/v v /t reg_dword_little_endian /D 0123", "v=4:7b000000"},
-        {"/v v /t REG_DWORD_BIG_ENDIAN /d 0X123", "v=5:23010000"}, {"/v v /t REG_DWORD /d 0xffffffff", "v=4:ffffffff"},
-        {"/v v /t REG_DWORD /d 4294967296", nullptr}, {"/v v /t REG_DWORD /d -1", nullptr},
-        {"/v v /t REG_DWORD /d 00x1", nullptr}, {"/v v /t REG_DWORD /d deadbeef", nullptr},
-        {"/v v /t REG_DWORD /d 0xabcdefg", nullptr}, {"/v v /t REG_DWORD /d ''", nullptr}, {"/v v /t REG_DWORD", nullptr},
-        {"/v v /t REG_QWORD /d 0x0102030405060708", "v=11:0807060504030201"},
-        {"/v v /t REG_QWORD /d -1", "v=11:ffffffffffffffff"}, {"/v v /t REG_QWORD", "v=11:0000000000000000"},
-        {"/v v /t REG_QWORD /d -0x1", nullptr}, {"/v v /t REG_QWORD /d 18446744073709551616", nullptr},
-        {"/v v /t REG_BINARY /d DeAdBeEf0DD", "v=3:0deadbeef0dd"}, {"/v v /t REG_BINARY", "v=3:"},
-        {"/v v /t REG_BINARY /d 0x01", nullptr}, {"/v v /t REG_LINK /d x", nullptr}, {"/v v /t ''", nullptr},
-        {"/v v /t REG_SZ /d 1 /t REG_SZ", nullptr}, {"/v v /d 1 /d 2", nullptr}, {"/f", nullptr},
+        {"/v v /t REG_MULTI_SZ /s ## /d a", nullptr}, {"/v v /t REG_DWORD /d 0x0000001F", "v=4:1f000000"},
+        {"/v v /t reg_dword_little_endian /D 0123", "v=4:7b000000"}, {"/v v /t REG_DWORD_BIG_ENDIAN /d 0X123", "v=5:23010000"},
+        {"/v v /t REG_DWORD /d 0xffffffff", "v=4:ffffffff"}, {"/v v /t REG_DWORD /d 4294967296", nullptr},
+        {"/v v /t REG_DWORD /d -1", nullptr}, {"/v v /t REG_DWORD /d deadbeef", nullptr}, {"/v v /t REG_DWORD", nullptr},
+        {"/v v /t REG_QWORD /d 0x0102030405060708", "v=11:0807060504030201"}, {"/v v /t REG_QWORD /d -1", "v=11:ffffffffffffffff"},
+        {"/v v /t REG_QWORD", "v=11:0000000000000000"}, {"/v v /t REG_QWORD /d 18446744073709551616", nullptr},
+        {"/v v /t REG_BINARY /d DeAdBeEf0DD", "v=3:0deadbeef0dd"}, {"/v v /t REG_BINARY /d 0x01", nullptr},
+        {"/v v /t REG_LINK /d x", nullptr}, {"/v v /t REG_SZ /d 1 /t REG_SZ", nullptr},
     };
     int index = 0;
-    for (const auto& c : cases) {
+    for (const auto& c : adds) {
         const QString path = QStringLiteral("Add\\%1").arg(++index);
         const Output r = Reg(QStringList{"add", "HKCU\\" + path} + Args(c.switches) + QStringList{"/f"});
         EXPECT_EQ(std::pair(r.status, r.err.isEmpty()), std::pair(c.stored ? 0 : 1, c.stored != nullptr)) << c.switches;
         EXPECT_EQ(Dump(HKEY_CURRENT_USER, path), c.stored ? '[' + path.toStdString() + "] " + c.stored + '\n' : "") << c.switches;
     }
-    // One trailing backslash is no part of the name; two, or none below the root, are refused.
-    EXPECT_EQ(Reg({"add", "HKLM\\Add\\KeyOnly\\"}).out, kDone);
-    EXPECT_EQ(Reg({"add", "HKLM\\Add\\Bad\\\\", "/f"}).status, 1);
-    EXPECT_EQ(Reg({"add", "HKEY_LOCAL_MACHINE\\", "/v", "v", "/f"}).status, 1);
-    EXPECT_EQ(Dump(HKEY_LOCAL_MACHINE, "Add") + Dump(HKEY_LOCAL_MACHINE, QString()), "[Add]\n[Add\\KeyOnly] @=1:0000\n[]\n");
 }
 
 TEST(RegCommandTest, AddAndDeleteChangeOnlyWhatTheyNameAfterAsking)
@@ -155,16 +121,12 @@ TEST(RegCommandTest, AddAndDeleteChangeOnlyWhatTheyNameAfterAsking)
     const struct { const char* args; QString input; int status; QString outEnd; std::string remaining; } cases[] = {
         {"add HKCU\\D /v a /t REG_DWORD /d 1", " Yes \n", 0, kDone, "[D] @=0: a=4:01000000 b=0:\n[D\\Sub] c=0:\n"},
         {"add HKCU\\D /v a /t REG_DWORD /d 1", "no\n", 1, kCancelled, all},
-        {"add HKCU\\D /v new /t REG_DWORD /d 1", {}, 0, kDone, "[D] @=0: a=0: b=0: new=4:01000000\n[D\\Sub] c=0:\n"},
         {"delete HKCU\\D /v A /f", {}, 0, kDone, "[D] @=0: b=0:\n[D\\Sub] c=0:\n"},
-        {"delete HKCU\\D /va /f", {}, 0, kDone, "[D]\n[D\\Sub] c=0:\n"},
         {"delete HKCU\\D -F", {}, 0, kDone, ""},
         {"delete HKCU\\D", "n\n", 1, kCancelled, all},
         {"delete HKEY_CURRENT_USER\\ /f", {}, 1, {}, all},
-        {"delete HKCU\\D\\None /f", {}, 1, {}, all},
         // Without /v the unnamed value is set, asking only when it exists.
         {"add HKCU\\D", "n\n", 1, kCancelled, all},
-        {"add HKCU\\D\\Sub", {}, 0, kDone, "[D] @=0: a=0: b=0:\n[D\\Sub] c=0: @=1:0000\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args + (" <" + c.input.toStdString()));
@@ -173,9 +135,8 @@ TEST(RegCommandTest, AddAndDeleteChangeOnlyWhatTheyNameAfterAsking)
             PutValue(HKEY_CURRENT_USER, "D", name, REG_NONE, {});
         PutValue(HKEY_CURRENT_USER, "D\\Sub", "c", REG_NONE, {});
         const Output r = Reg(Args(c.args), c.input);
-        EXPECT_EQ(r.status, c.status);
         EXPECT_TRUE(c.outEnd.isEmpty() ? r.out.isEmpty() : r.out.endsWith(c.outEnd)) << r.out.toStdString();
-        EXPECT_EQ(r.err.isEmpty(), !c.outEnd.isEmpty()) << r.err.toStdString();
+        EXPECT_EQ(std::pair(r.status, r.err.isEmpty()), std::pair(c.status, !c.outEnd.isEmpty())) << r.err.toStdString();
         EXPECT_EQ(Dump(HKEY_CURRENT_USER, "D"), c.remaining);
     }
 }
@@ -200,11 +161,8 @@ TEST(RegCommandTest, ImportSkipsBadLinesAppliesEachRootAtomicallyAndFailsOnlyFor
         EXPECT_EQ(Dump(HKEY_CURRENT_USER, "Imp") + Dump(HKEY_LOCAL_MACHINE, "Imp") + Dump(HKEY_CURRENT_USER, "Gone"),
                   "[Imp] a=1:78000000 c=4:2a000000\n" + std::string(machineReadOnly ? "" : "[Imp] @=1:6d000000\n"));
         ASSERT_TRUE(WriteAll(file, "Windows Registry Editor Version 4.00\n[HKCU\\Gone]\n"));
-        const Output refused = Reg({"import", file});
-        EXPECT_EQ(std::pair(refused.status, refused.err), std::pair(1, said + ": not a registry file: the first line must be "
-                                                                            "'Windows Registry Editor Version 5.00' or 'REGEDIT4'\n"));
+        EXPECT_EQ(Reg({"import", file}).status, 1) << "a file that is no registry file fails";
     }
-    EXPECT_EQ(Reg({"import", "a.reg", "b.reg"}).status, 1);
 }
 
 // The file type and content of a path, not following a link.
@@ -216,21 +174,9 @@ std::string Describe(const QString& path)
     return info.isFile() ? "file " + ReadAll(path).left(3).toStdString() : info.isDir() ? "folder" : info.exists() ? "special" : "missing";
 }
 
-// Runs the built binary, which finds the store through this process's environment.
-Output RegProcess(const QStringList& args, const QByteArray& input = {})
-{
-    QProcess process;
-    process.start(QStringLiteral(TALVEN_REG), args);
-    process.write(input);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
-
 // Export writes regular files only, never through a link, replaces one only when the user says
 // so, and writes no key whose name a .reg file cannot hold: such a key in a file written before
-// names were checked is refused. The binary reports a corrupt store file on one line and leaves it.
+// names were checked is refused. A corrupt store file is reported on one line and left as it is.
 TEST(RegCommandTest, ExportWritesOnlyRegularFilesOfKeysItCanWrite)
 {
     TempStore store;
@@ -239,24 +185,16 @@ TEST(RegCommandTest, ExportWritesOnlyRegularFilesOfKeysItCanWrite)
     // A device of its own, the same as /dev/full: a faulty export must not replace the system's.
     ASSERT_EQ(::mknod(qPrintable(dir + "/full"), S_IFCHR | 0666, makedev(1, 7)), 0);
     ::mkfifo(qPrintable(dir + "/fifo"), 0600);
-    QDir(dir).mkdir("folder");
     WriteAll(dir + "/old.reg", "keep");
     QFile::link(dir + "/nowhere.reg", dir + "/dangling");
-    QFile::link(dir + "/old.reg", dir + "/link");
     const QString notRegular = "exists and is not a regular file (a device, FIFO, socket or folder); it was left untouched";
     const QString link = "is a symbolic link, which export does not follow; give the path of the file itself";
     const struct { QString target; QString refusal; std::string after; } cases[] = {
-        {dir + "/full", notRegular, "special"},
-        {dir + "/fifo", notRegular, "special"},
-        {dir + "/folder", notRegular, "folder"},
-        {dir + "/dangling", link, "link to " + (dir + "/nowhere.reg").toStdString()},
-        {dir + "/link", link, "link to " + (dir + "/old.reg").toStdString()},
-        {dir + "/old.reg", {}, "file \xFF\xFEW"},
+        {dir + "/full", notRegular, "special"}, {dir + "/fifo", notRegular, "special"},
+        {dir + "/dangling", link, "link to " + (dir + "/nowhere.reg").toStdString()}, {dir + "/old.reg", {}, "file \xFF\xFEW"},
     };
-    const Output cancelled = RegProcess({"export", "HKCU\\E", dir + "/old.reg"}, "no\n");
+    const Output cancelled = Reg({"export", "HKCU\\E", dir + "/old.reg"}, "no\n");
     EXPECT_EQ(std::pair(cancelled.status, cancelled.out.endsWith(kCancelled)), std::pair(1, true)) << cancelled.out.toStdString();
-    EXPECT_EQ(Reg({"export", "HKCU\\No", dir + "/old.reg", "/y"}).err.toStdString() + Describe(dir + "/old.reg"),
-              "talven-reg: HKEY_CURRENT_USER\\No: " + kNotFound.toStdString() + "\nfile kee");
     for (const auto& c : cases) {
         const Output r = Reg({"export", "HKCU\\E", c.target, "/y"});
         EXPECT_EQ(std::pair(r.status, r.err), std::pair(c.refusal.isEmpty() ? 0 : 1, c.refusal.isEmpty() ? QString() : "talven-reg: " + c.target + ": " + c.refusal + "\n"));
@@ -264,14 +202,11 @@ TEST(RegCommandTest, ExportWritesOnlyRegularFilesOfKeysItCanWrite)
     }
     EXPECT_EQ(Describe(dir + "/nowhere.reg"), "missing") << "a dangling link's target is never made";
 
-    const auto folded = [](const QString& name) {
-        FoldedName fold;
-        FoldName(name, &fold);
-        return "x'" + QByteArray(fold.data(), fold.size()).toHex() + "'";
-    };
     const QString oldKey = "Evil\r\n[HKEY_LOCAL_MACHINE"; // one component: the store splits names at '\\'
-    Sql(store.path(Root::CurrentUser), ("INSERT INTO keys(parent, name, fold) SELECT id, x'" + Utf16LeBytes(oldKey).toHex() +
-                                        "', " + folded(oldKey) + " FROM keys WHERE parent = 1 AND fold = " + folded("E")).constData());
+    FoldedName fold;
+    FoldName(oldKey, &fold);
+    Sql(store.path(Root::CurrentUser), ("INSERT INTO keys(parent, name, fold) SELECT id, x'" + Utf16LeBytes(oldKey).toHex() + "', x'" +
+                                        QByteArray(fold.data(), fold.size()).toHex() + "' FROM keys WHERE parent = 1 AND name = x'4500'").constData());
     const Output exported = Reg({"export", "HKCU\\E", dir + "/out.reg"});
     EXPECT_TRUE(exported.status == 1 && exported.err.count(u'\n') == 1 &&
                 exported.err.startsWith("talven-reg: HKEY_CURRENT_USER\\E\\Evil\uFFFD\uFFFD[HKEY_LOCAL_MACHINE") &&
@@ -280,11 +215,11 @@ TEST(RegCommandTest, ExportWritesOnlyRegularFilesOfKeysItCanWrite)
     const Output longName = Reg({"query", "HKCU\\" + QString(16384, u'n')});
     EXPECT_TRUE(longName.status == 1 && longName.err.size() < 200 && longName.err.contains(QChar(0x2026))) << longName.err.toStdString();
 
-    ResetStore(); // the binary finds the garbage alone
+    ResetStore();
     const QString userFile = store.path(Root::CurrentUser);
     const QByteArray garbage = QByteArray("this is not a store file\n").repeated(200);
     ASSERT_TRUE(WriteAll(userFile, garbage));
-    const Output corrupt = RegProcess({"add", "HKCU\\Software", "/v", "x", "/d", "y", "/f"});
+    const Output corrupt = Reg({"add", "HKCU\\Software", "/v", "x", "/d", "y", "/f"});
     EXPECT_TRUE(corrupt.status == 1 && corrupt.err.count(u'\n') == 1 && corrupt.err.startsWith("talven-reg: HKEY_CURRENT_USER\\Software: ") &&
                 corrupt.err.endsWith(QStringLiteral("The file %1 is not a settings store of this version; it is left untouched.\n").arg(userFile)))
         << corrupt.err.toStdString();
