@@ -90,7 +90,11 @@ CMessageCenter::CMessageCenter()
     });
 }
 
-CMessageCenter::~CMessageCenter() { m_check.Stop(); }
+CMessageCenter::~CMessageCenter()
+{
+    m_check.Stop();
+    m_import.Stop();
+}
 
 void CMessageCenter::BuildContent(QVBoxLayout* layout)
 {
