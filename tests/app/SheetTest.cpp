@@ -6,6 +6,7 @@
 #include "pagekit/AreaPage.h"
 #include "pagekit/ConfirmElev.h"
 #include "platform/WindowMessages.h"
+#include "quicklinks/QuickLinksPage.h"
 #include "settings/Settings.h"
 #include "settings/SettingsWritten.h"
 #include "shell/CustomizerApp.h"
@@ -130,11 +131,13 @@ TEST(StartGateTest, SheetShownOnlyWhenAllowed)
 
 // A machine store that exists and cannot be read, even by root (cut short, a forbidding policy in
 // it): the utility does not open, and says in one message the file, the cause and how to recover;
-// its policy fails closed (managed mode, administrators only, Hide policies at 0).
+// its policy fails closed (managed mode, administrators only, Hide policies at 0) and what the
+// user chose stays the user's.
 TEST(MachineStoreTest, UnreadableStoreEndsTheUtilityAndItsPolicyFailsClosed)
 {
     GuiEnvironment env;
     env.setRights(false, false);
+    PutDword(HKEY_CURRENT_USER, UserDataKey(Area::QuickLinks), "HideGroup", 1);
     const QString path = env.store.path(Root::LocalMachine);
     PutDword(HKEY_LOCAL_MACHINE, settings::kPolicyKey, "DisableCustomize", 1);
     ResetStore();
@@ -156,6 +159,11 @@ TEST(MachineStoreTest, UnreadableStoreEndsTheUtilityAndItsPolicyFailsClosed)
     EXPECT_EQ(env.services.calls, kNotTold);
     EXPECT_TRUE(settings::DetectManagedMode() && settings::GetHidePolicy("HideQLinks") == 0 &&
                 settings::GetAllowOnlyAdmin(UserDataKey(Area::QuickLinks)) == 1);
+    CQuickLinks page;
+    page.CreatePage();
+    EXPECT_TRUE(page.IsLocked());
+    EXPECT_FALSE(page.OnOK().Failed());
+    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, UserDataKey(Area::QuickLinks), "HideGroup"), 1u);
 }
 
 } // namespace
