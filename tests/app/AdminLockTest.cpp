@@ -61,13 +61,11 @@ TEST(AdminLockTest, PageLocksAndSavesWhatTheRightsAllow)
             PutDword(HKEY_LOCAL_MACHINE, key, "AllowOnlyAdmin", 1);
         TestPage page;
         page.CreatePage();
-        EXPECT_EQ(page.IsLocked(), c.locked);
-        EXPECT_EQ(std::pair(page.content->isEnabled(), page.HideBox()->isEnabled()), std::pair(!c.locked, !c.locked));
-        EXPECT_EQ(page.AdminOnlyBox()->isEnabled(), c.boxEnabled);
-        EXPECT_EQ(page.AdminOnlyBox()->isChecked(), c.boxChecked);
+        EXPECT_EQ(std::tuple(page.IsLocked(), page.content->isEnabled(), page.HideBox()->isEnabled()),
+                  std::tuple(c.locked, !c.locked, !c.locked));
+        EXPECT_EQ(std::pair(page.AdminOnlyBox()->isEnabled(), page.AdminOnlyBox()->isChecked()), std::pair(c.boxEnabled, c.boxChecked));
         EXPECT_FALSE(page.OnOK().Failed());
-        EXPECT_EQ(page.saved, !c.managed && !c.elevated);
-        EXPECT_TRUE(page.freed);
+        EXPECT_EQ(std::pair(page.saved, page.freed), std::pair(!c.managed && !c.elevated, true));
         EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, "HideGroup").has_value(), !c.managed);
         EXPECT_EQ(ReadDword(HKEY_LOCAL_MACHINE, key, "AllowOnlyAdmin"),
                   c.administrator || c.boxChecked ? std::optional<DWORD>(c.boxChecked) : std::nullopt);
@@ -102,8 +100,7 @@ TEST(ElevationTest, UsersConfirmAndAdministratorsJustClick)
         });
         page.AdminOnlyBox()->click();
         EXPECT_EQ(asked, c.answer != NotAsked);
-        EXPECT_EQ(page.AdminOnlyBox()->isChecked(), c.administrator);
-        EXPECT_EQ(page.IsModified(), c.administrator);
+        EXPECT_EQ(std::pair(page.AdminOnlyBox()->isChecked(), page.IsModified()), std::pair(c.administrator, c.administrator));
         EXPECT_EQ(env.services.calls, c.calls);
     }
     EXPECT_FALSE(app::ClickAsksElevation(false, 5));
@@ -146,10 +143,9 @@ TEST(PagePolicyTest, HideBoxAndLockedAdminBoxFollowThePolicies)
         PutDword(HKEY_LOCAL_MACHINE, settings::UserDataKey(c.area), "AllowOnlyAdmin", c.locked);
         const auto page = MakePage(c.area);
         page->CreatePage();
-        EXPECT_EQ(page->IsLocked(), c.locked);
-        EXPECT_EQ(page->HideBox() && page->HideBox()->isChecked(), c.checked);
-        EXPECT_EQ(page->HideBox() && page->HideBox()->isEnabled(), c.enabled);
-        EXPECT_EQ(page->AdminOnlyBox()->isEnabled(), c.adminEnabled);
+        EXPECT_EQ(std::tuple(page->IsLocked(), page->HideBox() && page->HideBox()->isChecked(),
+                             page->HideBox() && page->HideBox()->isEnabled(), page->AdminOnlyBox()->isEnabled()),
+                  std::tuple(c.locked, c.checked, c.enabled, c.adminEnabled));
     }
 }
 

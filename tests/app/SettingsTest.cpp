@@ -145,9 +145,8 @@ TEST_F(SettingsTest, RightsFollowTheEffectiveUidAndWhoStartedTheProcess)
         platform::OverrideWindowsMajorVersion(c.major);
         qputenv("PKEXEC_UID", c.pkexec);
         qputenv("SUDO_UID", c.sudo);
-        EXPECT_EQ(platform::IsUserAnAdmin(), c.admin);
-        EXPECT_EQ(platform::IsElevated(), c.elevated);
-        EXPECT_EQ(platform::SessionUid(), c.session);
+        EXPECT_EQ(std::tuple(platform::IsUserAnAdmin(), platform::IsElevated(), platform::SessionUid()),
+                  std::tuple(c.admin, c.elevated, c.session));
     }
 }
 

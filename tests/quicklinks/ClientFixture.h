@@ -8,7 +8,6 @@
 #include "GuiTest.h"
 #include "StoreValues.h"
 #include "quicklinks/ClientItemStore.h"
-#include "registry/RegFileWriter.h"
 #include "registry/Utf16Le.h"
 #include "settings/Settings.h"
 
@@ -76,13 +75,7 @@ inline QString ReadText(reg::HKEY root, const QString& path, const QString& name
 }
 
 // The user's part of the store below a key, as the registry editor would export it.
-inline QString Export(const QString& path)
-{
-    QByteArray file;
-    if (ExportRegFile(reg::Root::CurrentUser, path, &file) != reg::ERROR_SUCCESS)
-        return QStringLiteral("<missing>");
-    return reg::FromUtf16Le(file.mid(2)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
+inline QString Export(const QString& path) { return ExportText(reg::Root::CurrentUser, path); }
 
 inline QString Stored() { return Export(kClient) + Export(kData); }
 
