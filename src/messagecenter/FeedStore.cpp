@@ -51,6 +51,9 @@ std::optional<FeedEntry> ReadFeed(HKEY parent, const QString& name)
     return entry;
 }
 
+// An imported feed the working copy takes: its name can name a key and it has a feed URL.
+bool Importable(const RssFeed& feed) { return FeedNameFits(feed.name) && !feed.xmlUrl.isEmpty(); }
+
 // One feed as a subkey of the list's key: the page's URL (even when empty), the feed's, the tick.
 bool WriteFeed(HKEY list, const RssFeed& feed, Root saveRoot, app::PageSave& save)
 {
@@ -199,7 +202,7 @@ bool FillWorkingCopy(const QList<FeedEntry>& list, const std::function<bool(HKEY
 
 void WriteImportedFeed(HKEY workingCopy, const RssFeed& feed, app::PageSave& save)
 {
-    if (FeedNameFits(feed.name) && !feed.xmlUrl.isEmpty())
+    if (Importable(feed))
         WriteFeed(workingCopy, feed, Root::CurrentUser, save);
 }
 
@@ -218,7 +221,7 @@ QList<FeedEntry> MergedFeeds(const QList<RssFeed>& imported, const QList<FeedEnt
         }
     };
     for (const RssFeed& feed : imported) {
-        if (FeedNameFits(feed.name) && !feed.xmlUrl.isEmpty())
+        if (Importable(feed))
             write(feed);
     }
     for (const FeedEntry& entry : list) {

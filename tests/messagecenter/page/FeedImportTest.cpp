@@ -98,9 +98,9 @@ TEST(FeedImport, ChoicesAndReplacedLoads)
         const bool browser = QByteArray(version).startsWith('8') || QByteArray(version) == "7.0.0.0";
         EXPECT_EQ(Control(&dialog, IDC_IMPORT_BROWSER)->isEnabled() && !static_cast<QRadioButton*>(Control(&dialog, IDC_IMPORT_OPML))->isChecked(), browser) << version;
     }
-    QDir(env.store.dir()).mkdir("opml.d");
+    QDir(env.store.dir()).mkdir("dir.xml");
     for (const auto& [name, taken] : {std::pair<QString, bool>{"feeds.opml", true}, {"FEEDS.XML", true}, {"feeds.xmlx", true}, {"feeds.txt", false},
-                                      {"opml.d/feeds", false}, {"missing.opml", false}, {"", false}}) {
+                                      {"dir.xml/feeds", false}, {"missing.opml", false}, {"", false}}) {
         const QString path = env.store.dir() + '/' + name;
         if (!name.startsWith("missing") && !name.isEmpty())
             WriteFile(path, Opml(Outline(name.toUtf8())));
