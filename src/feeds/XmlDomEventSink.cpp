@@ -58,7 +58,7 @@ QString SystemError() { return qt_error_string(errno); }
 
 // Only a regular file is read: a FIFO or a device may never end or never answer. The open does
 // not wait either (for a FIFO's writer, or a lease held by a file server).
-std::unique_ptr<XmlDocument> ReadFile(const QString& path, qint64 maxBytes)
+std::unique_ptr<XmlDocument> ReadFile(const QString& path, qint64 maxBytes, XmlDocument::Mode mode)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
@@ -70,22 +70,24 @@ std::unique_ptr<XmlDocument> ReadFile(const QString& path, qint64 maxBytes)
     if (!S_ISREG(info.st_mode))
         return XmlDocument::failed(QStringLiteral("The document is not a regular file."));
     // Reading one byte more than allowed tells a file over the cap, even one that grew meanwhile.
-    QByteArray bytes;
-    bytes.reserve(std::min<qint64>(info.st_size, maxBytes) + 1);
-    char chunk[64 * 1024];
-    while (bytes.size() <= maxBytes) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    // The bytes go straight into the buffer, which grows only for a file that grew.
+    QByteArray bytes(std::min<qint64>(info.st_size, maxBytes) + 1, Qt::Uninitialized);
+    qsizetype size = 0;
+    while (size <= maxBytes) {
+        if (size == bytes.size())
+            bytes.resize(std::min<qint64>(2 * size, maxBytes + 1));
+        const ssize_t got = ::read(fd, bytes.data() + size, size_t(bytes.size() - size));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
             return XmlDocument::failed(SystemError());
         if (got == 0)
             break;
-        bytes.append(chunk, got);
+        size += got;
     }
-    if (bytes.size() > maxBytes)
+    if (size > maxBytes)
         return XmlDocument::failed(TooLarge(maxBytes));
-    return XmlDocument::parse(bytes);
+    return XmlDocument::parse(QByteArrayView(bytes).first(size), mode);
 }
 
 // The loader's own workers. A read can still hang in the kernel (a file system that stopped
@@ -129,7 +131,7 @@ void CXmlDomEventSink::load(const QString& urlOrPath)
         startNetworkLoad(url);
     } else {
         const QString path = scheme == u"file" ? url.toLocalFile() : urlOrPath;
-        startWorker([path, maxBytes = m_maxBodySize] { return ReadFile(path, maxBytes); });
+        startWorker([path, maxBytes = m_maxBodySize, mode = m_mode] { return ReadFile(path, maxBytes, mode); });
     }
 }
 
@@ -172,7 +174,7 @@ void CXmlDomEventSink::networkFinished()
         fail(TooLarge(m_maxBodySize));
         return;
     }
-    startWorker([bytes = std::exchange(m_body, {})] { return XmlDocument::parse(bytes); });
+    startWorker([bytes = std::exchange(m_body, {}), mode = m_mode] { return XmlDocument::parse(bytes, mode); });
 }
 
 void CXmlDomEventSink::startWorker(std::function<std::unique_ptr<XmlDocument>()> work)

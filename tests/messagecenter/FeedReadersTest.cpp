@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QStringEncoder>
+
+#include <optional>
+
 using namespace mc;
 
 namespace {
@@ -17,34 +21,46 @@ struct ReaderCase {
     std::string name;
     Reader reader;
     QByteArray document;
-    // RSS: "channel|title|link", or "(not parsed)" without a document element, first; then
+    // "(not parsed)" without a document element, else for RSS "channel|title|link" first; then
     // "kind|title|link|description|htmlUrl" per entry.
     std::vector<std::string> found;
+    // What a recovering parse finds, when it differs.
+    std::optional<std::vector<std::string>> recovered = std::nullopt;
 };
 
 class ReaderTest : public testing::TestWithParam<ReaderCase> {};
 
+// Every document is read strictly and recovering; what is refused for safety stays refused.
 TEST_P(ReaderTest, FindsWhatTheRulesKeep)
 {
     const ReaderCase& c = GetParam();
-    const auto document = XmlDocument::parse(c.document);
-    const XmlNode root = document->documentElement();
-    EXPECT_EQ(document->errorReason().isEmpty(), !root.isNull());
-    // Whatever the list and fields held before is gone.
-    RssEntryList entries = {RssEntry{4, "stale", "stale", {}, {}}};
-    QString title = "stale", link = title;
-    std::vector<std::string> found;
-    if (c.reader == Rss) {
-        ParseRssDocument(root, entries, title, link);
-        found.push_back(root.isNull() ? "(not parsed)" : "channel|" + (title + u'|' + link).toStdString());
-    } else {
-        ParseOPML(root, entries);
+    for (const auto mode : {XmlDocument::Mode::Strict, XmlDocument::Mode::Recover}) {
+        SCOPED_TRACE(mode == XmlDocument::Mode::Strict ? "strict" : "recovering");
+        const auto document = XmlDocument::parse(c.document, mode);
+        const XmlNode root = document->documentElement();
+        EXPECT_EQ(document->errorReason().isEmpty(), !root.isNull());
+        // Whatever the list and fields held before is gone.
+        RssEntryList entries = {RssEntry{4, "stale", "stale", {}, {}}};
+        QString title = "stale", link = title;
+        std::vector<std::string> found;
+        if (root.isNull())
+            found.push_back("(not parsed)");
+        if (c.reader == Rss) {
+            ParseRssDocument(root, entries, title, link);
+            if (!root.isNull())
+                found.push_back("channel|" + (title + u'|' + link).toStdString());
+        } else {
+            ParseOPML(root, entries);
+        }
+        for (const RssEntry& e : entries)
+            found.push_back(QStringLiteral("%1|%2|%3|%4|%5")
+                                .arg(e.kind)
+                                .arg(e.title, e.link, e.description, e.htmlUrl)
+                                .toStdString());
+        const bool recovering = mode == XmlDocument::Mode::Recover && c.recovered;
+        EXPECT_EQ(found, recovering ? *c.recovered : c.found) << document->errorReason().toStdString();
+        EXPECT_FALSE(root.textContent().contains(u"SECRET-MARKER"));
     }
-    for (const RssEntry& e : entries)
-        found.push_back(
-            QStringLiteral("%1|%2|%3|%4|%5").arg(e.kind).arg(e.title, e.link, e.description, e.htmlUrl).toStdString());
-    EXPECT_EQ(found, c.found) << document->errorReason().toStdString();
-    EXPECT_FALSE(root.textContent().contains(u"SECRET-MARKER"));
 }
 
 const std::string k300(300, 'a'), k259(259, 'a');
@@ -61,6 +77,22 @@ QByteArray BillionLaughs(const QByteArray& body)
     for (int level = 1; level <= 9; ++level)
         dtd += QString("<!ENTITY lol%1 '%2'>").arg(level).arg(QString("&lol%1;").arg(level - 1).repeated(10)).toUtf8();
     return dtd + "]>" + body;
+}
+
+// The text in UTF-32 of that byte order, with or without a byte-order mark.
+QByteArray Utf32(const QString& text, QStringConverter::Encoding order, bool mark)
+{
+    QStringEncoder encode(order, mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    return encode(text);
+}
+
+const QString kUtf32Opml = QStringLiteral("<opml><body><outline type='rss' text='Caf\u00e9 \U0001F600' xmlUrl='u'/></body></opml>");
+const std::vector<std::string> kUtf32Found = {"0|Caf\xC3\xA9 \xF0\x9F\x98\x80|u||"};
+const std::vector<std::string> kNotParsed = {"(not parsed)"};
+
+QString Declared(const char* encoding)
+{
+    return QStringLiteral("<?xml version='1.0' encoding='%1'?>").arg(QLatin1String(encoding)) + kUtf32Opml;
 }
 
 // The files hold or declare the marker that must never show.
@@ -120,6 +152,35 @@ INSTANTIATE_TEST_SUITE_P(Documents, ReaderTest, testing::ValuesIn(std::vector<Re
     {"ExternalSubset", Rss,
      "<!DOCTYPE rss SYSTEM '" SECRET_URL ".dtd'><rss><channel><title>&secret;</title></channel></rss>",
      {"channel||"}},
+    // Recovery keeps every bare "&" as written, and only drops the unknown entity.
+    {"OpmlBareAmpersands", Opml, Fixture("bare-ampersands.opml"), kNotParsed,
+     std::vector<std::string>{
+         "0|Q&A Weekly|https://feeds.example.com/qa?format=rss&lang=en||https://example.com/?a=1&b=2",
+         "0|Fish & Chips & & Peas|https://chips.example.net/feed?x=1&y=2||", "0|AT&TBlog|https://att.example.org/rss&||"}},
+    {"RssBareAmpersandBesideCData", Rss, "<rss><channel><title>Tom & Jerry<![CDATA[ &raw;]]></title></channel></rss>",
+     kNotParsed, std::vector<std::string>{"channel|Tom & Jerry &raw;|"}},
+    // A cut value cannot be told from a whole one; after the cut outline's last value, all is kept.
+    {"OpmlCutInsideAValue", Opml, Fixture("folders.opml").first(Fixture("folders.opml").indexOf("results")), kNotParsed},
+    {"OpmlCutAfterAValue", Opml, Fixture("folders.opml").first(Fixture("folders.opml").indexOf("results.xml") + 12),
+     kNotParsed,
+     std::vector<std::string>{"0|Top level|https://top.example.org/rss||https://top.example.org/",
+                              "0|The City Paper|https://city.example.org/feed|Daily news from the city|https://city.example.org/",
+                              "0|Council|https://news.example.org/feed.xml||", "0|Rowing Club|https://rowing.example.org/rss.xml||",
+                              "0|Rowing Club|https://rowing.example.org/results.xml||"}},
+    {"CutInsideComment", Opml, "<?xml version='1.0'?><!-- subscriptions", kNotParsed},
+    {"PlainText", Opml, "Just some words & a <b>bold</b> claim", kNotParsed},
+    {"Binary", Opml, "<opml>\x01\x02\x7F\xC0\x80\xFF</opml>", kNotParsed},
+    {"UnknownEncoding", Opml, "<?xml version='1.0' encoding='x-no-such'?><opml/>", kNotParsed},
+    {"Utf32LittleEndianMarkDeclared", Opml, Utf32(Declared("UTF-32"), QStringConverter::Utf32LE, true), kUtf32Found},
+    {"Utf32LittleEndianBare", Opml, Utf32(kUtf32Opml, QStringConverter::Utf32LE, false), kUtf32Found},
+    {"Utf32BigEndianMark", Opml, Utf32(kUtf32Opml, QStringConverter::Utf32BE, true), kUtf32Found},
+    {"Utf32BigEndianDeclared", Opml, Utf32(Declared("ucs-4"), QStringConverter::Utf32BE, false), kUtf32Found},
+    {"Utf32DeclaredButUtf8", Opml, Declared("UTF-32").toUtf8(), kNotParsed},
+    {"Utf32OddLength", Opml, Utf32(kUtf32Opml, QStringConverter::Utf32LE, false) + '\n', kNotParsed},
+    {"Utf32DeclaresOtherOrder", Opml, Utf32(Declared("UTF-32BE"), QStringConverter::Utf32LE, false), kNotParsed},
+    {"Utf32MarkedDeclaresUtf16", Opml, Utf32(Declared("UTF-16"), QStringConverter::Utf32BE, true), kNotParsed},
+    {"Utf32Surrogate", Opml, Utf32(kUtf32Opml, QStringConverter::Utf32LE, false).replace(QByteArray("\xE9\0\0\0", 4), QByteArray("\0\xD8\0\0", 4)),
+     kNotParsed},
 }), [](const auto& info) { return info.param.name; });
 
 // A thousand uses of an entity of a thousand one-character entities: every node and every

@@ -1,0 +1,196 @@
+#include "XmlBytes.h"
+
+#include <array>
+#include <cstring>
+#include <string_view>
+
+namespace mc {
+namespace {
+
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool IsHexDigit(char c)
+{
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Bytes from 0x80 on belong to non-ASCII characters, which may all start or continue a name here:
+// whether a reference names a declared entity is for the parser to say.
+bool IsNameStart(char c)
+{
+    return IsAsciiLetter(c) || c == '_' || c == ':' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool IsNameChar(char c)
+{
+    return IsNameStart(c) || IsDigit(c) || c == '-' || c == '.';
+}
+
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// Whether "&" followed by the text at from is a reference: "name;", "#digits;" or "#xhex;".
+bool StartsReference(QByteArrayView text, qsizetype from)
+{
+    qsizetype i = from;
+    const qsizetype end = text.size();
+    if (i < end && text[i] == '#') {
+        ++i;
+        const bool hex = i < end && text[i] == 'x';
+        i += hex ? 1 : 0;
+        const qsizetype digits = i;
+        while (i < end && (hex ? IsHexDigit(text[i]) : IsDigit(text[i])))
+            ++i;
+        return i > digits && i < end && text[i] == ';';
+    }
+    if (i >= end || !IsNameStart(text[i]))
+        return false;
+    while (i < end && IsNameChar(text[i]))
+        ++i;
+    return i < end && text[i] == ';';
+}
+
+char32_t CodeUnit(const char* p, Utf32Form form)
+{
+    const auto b = [p](int i) { return char32_t(static_cast<unsigned char>(p[i])); };
+    return form == Utf32Form::LittleEndian ? b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24
+                                           : b(3) | b(2) << 8 | b(1) << 16 | b(0) << 24;
+}
+
+void AppendUtf8(char32_t c, QByteArray* out)
+{
+    if (c < 0x80) {
+        out->append(char(c));
+    } else if (c < 0x800) {
+        out->append(char(0xC0 | c >> 6));
+        out->append(char(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out->append(char(0xE0 | c >> 12));
+        out->append(char(0x80 | (c >> 6 & 0x3F)));
+        out->append(char(0x80 | (c & 0x3F)));
+    } else {
+        out->append(char(0xF0 | c >> 18));
+        out->append(char(0x80 | (c >> 12 & 0x3F)));
+        out->append(char(0x80 | (c >> 6 & 0x3F)));
+        out->append(char(0x80 | (c & 0x3F)));
+    }
+}
+
+} // namespace
+
+Utf32Form DetectUtf32(QByteArrayView bytes)
+{
+    if (bytes.size() < 4)
+        return Utf32Form::None;
+    const auto b = [bytes](int i) { return static_cast<unsigned char>(bytes[i]); };
+    if ((b(0) == 0xFF && b(1) == 0xFE && b(2) == 0 && b(3) == 0) || (b(0) != 0 && b(1) == 0 && b(2) == 0 && b(3) == 0))
+        return Utf32Form::LittleEndian;
+    if ((b(0) == 0 && b(1) == 0 && b(2) == 0xFE && b(3) == 0xFF) || (b(0) == 0 && b(1) == 0 && b(2) == 0 && b(3) != 0))
+        return Utf32Form::BigEndian;
+    return Utf32Form::None;
+}
+
+std::optional<QByteArray> Utf32ToUtf8(QByteArrayView bytes, Utf32Form form)
+{
+    if (form == Utf32Form::None || bytes.size() % 4 != 0)
+        return std::nullopt;
+    QByteArray utf8;
+    utf8.reserve(bytes.size() / 4);
+    for (qsizetype at = 0; at < bytes.size(); at += 4) {
+        const char32_t unit = CodeUnit(bytes.data() + at, form);
+        if (unit == 0 || unit > 0x10FFFF || (unit >= 0xD800 && unit <= 0xDFFF))
+            return std::nullopt;
+        if (at > 0 || unit != 0xFEFF)
+            AppendUtf8(unit, &utf8);
+    }
+    return utf8;
+}
+
+QByteArray DeclaredEncoding(QByteArrayView text)
+{
+    if (!text.startsWith("<?xml") || text.size() < 6 || !IsSpace(text[5]))
+        return {};
+    const qsizetype end = text.indexOf("?>");
+    const QByteArrayView declaration = text.first(end < 0 ? text.size() : end);
+    qsizetype at = declaration.indexOf("encoding");
+    if (at < 0)
+        return {};
+    at += qsizetype(std::strlen("encoding"));
+    while (at < declaration.size() && IsSpace(declaration[at]))
+        ++at;
+    if (at >= declaration.size() || declaration[at] != '=')
+        return {};
+    ++at;
+    while (at < declaration.size() && IsSpace(declaration[at]))
+        ++at;
+    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\''))
+        return {};
+    const qsizetype close = declaration.indexOf(declaration[at], at + 1);
+    return close < 0 ? QByteArray() : declaration.sliced(at + 1, close - at - 1).toByteArray();
+}
+
+bool NamesUtf32(QByteArrayView name, Utf32Form form)
+{
+    static constexpr std::array<std::string_view, 3> kAnyOrder = {"UTF-32", "UCS-4", "ISO-10646-UCS-4"};
+    for (const std::string_view base : kAnyOrder) {
+        const qsizetype length = qsizetype(base.size());
+        if (name.size() < length || name.first(length).compare(QByteArrayView(base), Qt::CaseInsensitive) != 0)
+            continue;
+        const QByteArrayView order = name.sliced(length);
+        if (order.isEmpty())
+            return true;
+        if (order.compare("LE", Qt::CaseInsensitive) == 0)
+            return form == Utf32Form::LittleEndian;
+        if (order.compare("BE", Qt::CaseInsensitive) == 0)
+            return form == Utf32Form::BigEndian;
+    }
+    return false;
+}
+
+std::optional<QByteArray> EscapeBareAmpersands(QByteArrayView bytes)
+{
+    // Sections whose '&' is plain text, with what ends them.
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kVerbatim = {
+        {{"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<?", "?>"}}};
+    const char first = bytes.isEmpty() ? '\0' : bytes[0];
+    if ((first != '<' && first != '\xEF' && !IsSpace(first)) || !bytes.contains('&'))
+        return std::nullopt;
+    QByteArray out;
+    out.reserve(bytes.size() + bytes.size() / 16);
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        const char c = bytes[at];
+        if (c == '&' && !StartsReference(bytes, at + 1)) {
+            out.append("&amp;");
+            ++at;
+            continue;
+        }
+        qsizetype copyTo = at + 1;
+        while (c != '<' && copyTo < bytes.size() && bytes[copyTo] != '&' && bytes[copyTo] != '<')
+            ++copyTo;
+        if (c == '<') {
+            for (const auto& [open, close] : kVerbatim) {
+                if (!bytes.sliced(at).startsWith(QByteArrayView(open)))
+                    continue;
+                const qsizetype end = bytes.indexOf(QByteArrayView(close), at + qsizetype(open.size()));
+                copyTo = end < 0 ? bytes.size() : end + qsizetype(close.size());
+                break;
+            }
+        }
+        out.append(bytes.constData() + at, copyTo - at);
+        at = copyTo;
+    }
+    return out;
+}
+
+} // namespace mc
