@@ -88,11 +88,11 @@ bool HasName(const DomName& own, std::string_view name)
 }
 
 // What a recovering parse gets over: markup that is broken or cut short, and references to
-// undeclared entities. Namespace errors and warnings do not fail a strict parse either. An
-// attribute value left open is not among them: libxml2 would keep it as far as it got.
+// undeclared entities. Errors that are not fatal (namespaces) do not fail a strict parse either.
+// An attribute value left open is not among them: libxml2 would keep it as far as it got.
 bool Recoverable(const xmlError& error)
 {
-    if (error.level == XML_ERR_WARNING || error.domain == XML_FROM_NAMESPACE)
+    if (error.level != XML_ERR_FATAL)
         return true;
     if (error.domain != XML_FROM_PARSER)
         return false;
@@ -208,11 +208,6 @@ bool XmlAttributeRef::hasName(std::string_view name) const
     return m_attribute && HasName(NameOf(m_attribute->ns, m_attribute->name), name);
 }
 
-QString XmlAttributeRef::name() const
-{
-    return m_attribute ? ToQString(NameOf(m_attribute->ns, m_attribute->name)) : QString();
-}
-
 QString XmlAttributeRef::value() const
 {
     if (!m_attribute)
@@ -228,14 +223,6 @@ QString XmlAttributeRef::value() const
 XmlAttributeRef XmlAttributeRef::next() const
 {
     return m_attribute ? XmlAttributeRef(m_document, m_attribute->next) : XmlAttributeRef();
-}
-
-QList<XmlAttribute> XmlNode::attributes() const
-{
-    QList<XmlAttribute> result;
-    for (XmlAttributeRef attribute = firstAttribute(); !attribute.isNull(); attribute = attribute.next())
-        result.append({attribute.name(), attribute.value()});
-    return result;
 }
 
 XmlAttributeRef XmlNode::firstAttribute() const

@@ -20,7 +20,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QList>
 #include <QString>
 
 #include <memory>
@@ -34,11 +33,6 @@ namespace mc {
 
 class XmlDocument;
 
-struct XmlAttribute {
-    QString name;    // as written, prefix included
-    QString value;
-};
-
 // An attribute of an element, read in place; valid while its document lives. A default-constructed
 // one is null.
 class XmlAttributeRef {
@@ -48,7 +42,6 @@ public:
     bool isNull() const { return m_attribute == nullptr; }
     // Exact, case-sensitive comparison with the name as written, prefix included.
     bool hasName(std::string_view name) const;
-    QString name() const;
     QString value() const;
     // The element's next attribute, in document order.
     XmlAttributeRef next() const;
@@ -78,9 +71,8 @@ public:
     // Exact, case-sensitive comparison with the DOM name, without converting it.
     bool hasName(std::string_view name) const;
 
-    // Namespace declarations (xmlns) are not among the attributes.
-    QList<XmlAttribute> attributes() const;
-    // The first of them, to read them one by one without building a list; null for no element.
+    // The first attribute of an element, null for no element or none; namespace declarations
+    // (xmlns) are not among the attributes.
     XmlAttributeRef firstAttribute() const;
 
     bool hasChildNodes() const;

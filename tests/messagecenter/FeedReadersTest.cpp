@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Documents, ReaderTest, testing::ValuesIn(std::vector<Re
     {"OpmlOutlinesThatAreNoFeeds", Opml,
      Outlines("<outline TYPE='rss' text='a' xmlUrl='b'/><outline type='rss' Text='a' xmlUrl='b'/>"
               "<outline type='rss' text='a' xmlurl='b'/><Outline type='rss' text='a' xmlUrl='b'/>"
-              "<outline type='rss' text='a' title='' xmlUrl='b'/>"),
+              "<outline type='rss' text='a' title='' xmlUrl='b'/><outline x:type='rss' text='a' xmlUrl='b' xmlns:x='x'/>"),
      {}},
     {"OpmlLongValuesCut", Opml,
      Outlines("<outline type='rss' text='" + k300 + "' xmlUrl='" + k300 + "' htmlUrl='" + k300 + "' description='"
