@@ -1,7 +1,10 @@
 #include "XmlBytes.h"
 
+#include <QRegularExpression>
+#include <QString>
+
 #include <array>
-#include <cstring>
+#include <string>
 #include <string_view>
 
 namespace mc {
@@ -67,25 +70,6 @@ char32_t CodeUnit(const char* p, Utf32Form form)
                                            : b(3) | b(2) << 8 | b(1) << 16 | b(0) << 24;
 }
 
-void AppendUtf8(char32_t c, QByteArray* out)
-{
-    if (c < 0x80) {
-        out->append(char(c));
-    } else if (c < 0x800) {
-        out->append(char(0xC0 | c >> 6));
-        out->append(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out->append(char(0xE0 | c >> 12));
-        out->append(char(0x80 | (c >> 6 & 0x3F)));
-        out->append(char(0x80 | (c & 0x3F)));
-    } else {
-        out->append(char(0xF0 | c >> 18));
-        out->append(char(0x80 | (c >> 12 & 0x3F)));
-        out->append(char(0x80 | (c >> 6 & 0x3F)));
-        out->append(char(0x80 | (c & 0x3F)));
-    }
-}
-
 } // namespace
 
 Utf32Form DetectUtf32(QByteArrayView bytes)
@@ -104,57 +88,32 @@ std::optional<QByteArray> Utf32ToUtf8(QByteArrayView bytes, Utf32Form form)
 {
     if (form == Utf32Form::None || bytes.size() % 4 != 0)
         return std::nullopt;
-    QByteArray utf8;
-    utf8.reserve(bytes.size() / 4);
+    std::u32string text;
+    text.reserve(size_t(bytes.size() / 4));
     for (qsizetype at = 0; at < bytes.size(); at += 4) {
         const char32_t unit = CodeUnit(bytes.data() + at, form);
         if (unit == 0 || unit > 0x10FFFF || (unit >= 0xD800 && unit <= 0xDFFF))
             return std::nullopt;
         if (at > 0 || unit != 0xFEFF)
-            AppendUtf8(unit, &utf8);
+            text.push_back(unit);
     }
-    return utf8;
+    return QString::fromUcs4(text.data(), qsizetype(text.size())).toUtf8();
 }
 
 QByteArray DeclaredEncoding(QByteArrayView text)
 {
-    if (!text.startsWith("<?xml") || text.size() < 6 || !IsSpace(text[5]))
-        return {};
+    static const QRegularExpression kEncoding(QStringLiteral(R"(^<\?xml\s[^>]*\bencoding\s*=\s*(["'])(.*?)\1)"));
     const qsizetype end = text.indexOf("?>");
-    const QByteArrayView declaration = text.first(end < 0 ? text.size() : end);
-    qsizetype at = declaration.indexOf("encoding");
-    if (at < 0)
-        return {};
-    at += qsizetype(std::strlen("encoding"));
-    while (at < declaration.size() && IsSpace(declaration[at]))
-        ++at;
-    if (at >= declaration.size() || declaration[at] != '=')
-        return {};
-    ++at;
-    while (at < declaration.size() && IsSpace(declaration[at]))
-        ++at;
-    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\''))
-        return {};
-    const qsizetype close = declaration.indexOf(declaration[at], at + 1);
-    return close < 0 ? QByteArray() : declaration.sliced(at + 1, close - at - 1).toByteArray();
+    return end < 0 ? QByteArray() : kEncoding.match(QString::fromLatin1(text.first(end))).captured(2).toLatin1();
 }
 
 bool NamesUtf32(QByteArrayView name, Utf32Form form)
 {
-    static constexpr std::array<std::string_view, 3> kAnyOrder = {"UTF-32", "UCS-4", "ISO-10646-UCS-4"};
-    for (const std::string_view base : kAnyOrder) {
-        const qsizetype length = qsizetype(base.size());
-        if (name.size() < length || name.first(length).compare(QByteArrayView(base), Qt::CaseInsensitive) != 0)
-            continue;
-        const QByteArrayView order = name.sliced(length);
-        if (order.isEmpty())
-            return true;
-        if (order.compare("LE", Qt::CaseInsensitive) == 0)
-            return form == Utf32Form::LittleEndian;
-        if (order.compare("BE", Qt::CaseInsensitive) == 0)
-            return form == Utf32Form::BigEndian;
-    }
-    return false;
+    static const QRegularExpression kUtf32(QStringLiteral(R"(^(?:UTF-32|UCS-4|ISO-10646-UCS-4)(LE|BE)?$)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = kUtf32.match(QString::fromLatin1(name));
+    const QString order = match.captured(1).toUpper();
+    return match.hasMatch() && (order.isEmpty() || order == (form == Utf32Form::LittleEndian ? u"LE" : u"BE"));
 }
 
 std::optional<QByteArray> EscapeBareAmpersands(QByteArrayView bytes)
