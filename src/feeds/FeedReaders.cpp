@@ -53,7 +53,7 @@ void ReadChannelField(const XmlNode& child, QString& channelTitle, QString& chan
 struct OutlineField {
     std::string_view name;
     QString RssEntry::*member;
-    const char* label;   // for the trace
+    const char* label; // for the trace
 };
 
 constexpr OutlineField kOutlineFields[] = {

@@ -94,9 +94,9 @@ std::optional<QByteArray> Utf32ToUtf8(QByteArrayView bytes, Utf32Form form)
         const char32_t unit = CodeUnit(bytes.data() + at, form);
         if (unit == 0 || unit > 0x10FFFF || (unit >= 0xD800 && unit <= 0xDFFF))
             return std::nullopt;
-        if (at > 0 || unit != 0xFEFF)
-            text.push_back(unit);
+        text.push_back(unit);
     }
+    // fromUcs4 drops the byte-order mark.
     return QString::fromUcs4(text.data(), qsizetype(text.size())).toUtf8();
 }
 
@@ -109,8 +109,8 @@ QByteArray DeclaredEncoding(QByteArrayView text)
 
 bool NamesUtf32(QByteArrayView name, Utf32Form form)
 {
-    static const QRegularExpression kUtf32(QStringLiteral(R"(^(?:UTF-32|UCS-4|ISO-10646-UCS-4)(LE|BE)?$)"),
-                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression kUtf32(
+        QStringLiteral(R"(^(?:UTF-32|UCS-4|ISO-10646-UCS-4)(LE|BE)?$)"), QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = kUtf32.match(QString::fromLatin1(name));
     const QString order = match.captured(1).toUpper();
     return match.hasMatch() && (order.isEmpty() || order == (form == Utf32Form::LittleEndian ? u"LE" : u"BE"));
@@ -119,8 +119,8 @@ bool NamesUtf32(QByteArrayView name, Utf32Form form)
 std::optional<QByteArray> EscapeBareAmpersands(QByteArrayView bytes)
 {
     // Sections whose '&' is plain text, with what ends them.
-    static constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kVerbatim = {
-        {{"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<?", "?>"}}};
+    static constexpr std::array<std::pair<std::string_view, std::string_view>, 3> kVerbatim
+        = {{{"<!--", "-->"}, {"<![CDATA[", "]]>"}, {"<?", "?>"}}};
     const char first = bytes.isEmpty() ? '\0' : bytes[0];
     if ((first != '<' && first != '\xEF' && !IsSpace(first)) || !bytes.contains('&'))
         return std::nullopt;

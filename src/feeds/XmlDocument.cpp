@@ -94,8 +94,7 @@ bool Recoverable(const xmlError& error)
 {
     if (error.level != XML_ERR_FATAL)
         return true;
-    if (error.domain != XML_FROM_PARSER)
-        return false;
+    // The codes of every domain are one enumeration.
     switch (error.code) {
     case XML_ERR_DOCUMENT_END:
     case XML_ERR_ENTITYREF_SEMICOL_MISSING:

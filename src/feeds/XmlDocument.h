@@ -48,7 +48,11 @@ public:
 
 private:
     friend class XmlNode;
-    XmlAttributeRef(const XmlDocument* document, _xmlAttr* attribute) : m_document(document), m_attribute(attribute) {}
+    XmlAttributeRef(const XmlDocument* document, _xmlAttr* attribute)
+        : m_document(document)
+        , m_attribute(attribute)
+    {
+    }
 
     const XmlDocument* m_document = nullptr;
     _xmlAttr* m_attribute = nullptr;

@@ -70,24 +70,22 @@ std::unique_ptr<XmlDocument> ReadFile(const QString& path, qint64 maxBytes, XmlD
     if (!S_ISREG(info.st_mode))
         return XmlDocument::failed(QStringLiteral("The document is not a regular file."));
     // Reading one byte more than allowed tells a file over the cap, even one that grew meanwhile.
-    // The bytes go straight into the buffer, which grows only for a file that grew.
-    QByteArray bytes(std::min<qint64>(info.st_size, maxBytes) + 1, Qt::Uninitialized);
-    qsizetype size = 0;
-    while (size <= maxBytes) {
-        if (size == bytes.size())
-            bytes.resize(std::min<qint64>(2 * size, maxBytes + 1));
-        const ssize_t got = ::read(fd, bytes.data() + size, size_t(bytes.size() - size));
+    QByteArray bytes;
+    bytes.reserve(std::min<qint64>(info.st_size, maxBytes) + 1);
+    char chunk[64 * 1024];
+    while (bytes.size() <= maxBytes) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
             return XmlDocument::failed(SystemError());
         if (got == 0)
             break;
-        size += got;
+        bytes.append(chunk, got);
     }
-    if (size > maxBytes)
+    if (bytes.size() > maxBytes)
         return XmlDocument::failed(TooLarge(maxBytes));
-    return XmlDocument::parse(QByteArrayView(bytes).first(size), mode);
+    return XmlDocument::parse(bytes, mode);
 }
 
 // The loader's own workers. A read can still hang in the kernel (a file system that stopped

@@ -86,9 +86,24 @@ QByteArray Utf32(const QString& text, QStringConverter::Encoding order, bool mar
     return encode(text);
 }
 
-const QString kUtf32Opml = QStringLiteral("<opml><body><outline type='rss' text='Caf\u00e9 \U0001F600' xmlUrl='u'/></body></opml>");
+const QString kUtf32Opml =
+    QStringLiteral("<opml><body><outline type='rss' text='Caf\u00e9 \U0001F600' xmlUrl='u'/></body></opml>");
 const std::vector<std::string> kUtf32Found = {"0|Caf\xC3\xA9 \xF0\x9F\x98\x80|u||"};
 const std::vector<std::string> kNotParsed = {"(not parsed)"};
+
+const std::vector<std::string> kFolderFeeds = {
+    "0|Top level|https://top.example.org/rss||https://top.example.org/",
+    "0|The City Paper|https://city.example.org/feed|Daily news from the city|https://city.example.org/",
+    "0|Council|https://news.example.org/feed.xml||", "0|Rowing Club|https://rowing.example.org/rss.xml||",
+    "0|Rowing Club|https://rowing.example.org/results.xml||",
+    "0|Feed used as a folder|https://parent.example.org/rss||", "0|Child of a feed|https://child.example.org/rss||"};
+
+// folders.opml cut off where the marker starts, and extra bytes on.
+QByteArray FoldersCut(const char* marker, qsizetype extra = 0)
+{
+    const QByteArray folders = Fixture("folders.opml");
+    return folders.first(folders.indexOf(marker) + extra);
+}
 
 QString Declared(const char* encoding)
 {
@@ -110,12 +125,7 @@ INSTANTIATE_TEST_SUITE_P(Documents, ReaderTest, testing::ValuesIn(std::vector<Re
       "4|Gale warning|https://weather.example.net/f/1|Gusts up to 9 Beaufort in the afternoon.|",
       "4|Calm weekend|https://weather.example.net/f/2||"}},
     {"Rss1OtherPrefix", Rss, Fixture("rss1-other-prefix.rdf"), {"channel||"}},
-    {"OpmlFoldersAtSeveralDepths", Opml, Fixture("folders.opml"),
-     {"0|Top level|https://top.example.org/rss||https://top.example.org/",
-      "0|The City Paper|https://city.example.org/feed|Daily news from the city|https://city.example.org/",
-      "0|Council|https://news.example.org/feed.xml||", "0|Rowing Club|https://rowing.example.org/rss.xml||",
-      "0|Rowing Club|https://rowing.example.org/results.xml||",
-      "0|Feed used as a folder|https://parent.example.org/rss||", "0|Child of a feed|https://child.example.org/rss||"}},
+    {"OpmlFoldersAtSeveralDepths", Opml, Fixture("folders.opml"), kFolderFeeds},
     {"RssLaterFieldsWinAndAnyChildNodeMakesContent", Rss,
      "<rss><channel><title>A</title><link>a</link><item> </item><item><!--c--></item><title>B</title></channel>"
      "<channel><link>b</link></channel></rss>",
@@ -133,7 +143,8 @@ INSTANTIATE_TEST_SUITE_P(Documents, ReaderTest, testing::ValuesIn(std::vector<Re
     {"OpmlOutlinesThatAreNoFeeds", Opml,
      Outlines("<outline TYPE='rss' text='a' xmlUrl='b'/><outline type='rss' Text='a' xmlUrl='b'/>"
               "<outline type='rss' text='a' xmlurl='b'/><Outline type='rss' text='a' xmlUrl='b'/>"
-              "<outline type='rss' text='a' title='' xmlUrl='b'/><outline x:type='rss' text='a' xmlUrl='b' xmlns:x='x'/>"),
+              "<outline type='rss' text='a' title='' xmlUrl='b'/>"
+              "<outline x:type='rss' text='a' xmlUrl='b' xmlns:x='x'/><outline y:type='rss' text='a' xmlUrl='b'/>"),
      {}},
     {"OpmlLongValuesCut", Opml,
      Outlines("<outline type='rss' text='" + k300 + "' xmlUrl='" + k300 + "' htmlUrl='" + k300 + "' description='"
@@ -156,30 +167,30 @@ INSTANTIATE_TEST_SUITE_P(Documents, ReaderTest, testing::ValuesIn(std::vector<Re
     {"OpmlBareAmpersands", Opml, Fixture("bare-ampersands.opml"), kNotParsed,
      std::vector<std::string>{
          "0|Q&A Weekly|https://feeds.example.com/qa?format=rss&lang=en||https://example.com/?a=1&b=2",
-         "0|Fish & Chips & & Peas|https://chips.example.net/feed?x=1&y=2||", "0|AT&TBlog|https://att.example.org/rss&||"}},
-    {"RssBareAmpersandBesideCData", Rss, "<rss><channel><title>Tom & Jerry<![CDATA[ &raw;]]></title></channel></rss>",
-     kNotParsed, std::vector<std::string>{"channel|Tom & Jerry &raw;|"}},
+         "0|Fish & Chips & & Peas|https://chips.example.net/feed?x=1&y=2||",
+         "0|AT&TBlog|https://att.example.org/rss&||"}},
+    {"RssBareAmpersandBesideCData", Rss, "<rss><channel><title>Tom & Jerry<![CDATA[ &raw]]></title></channel></rss>",
+     kNotParsed, std::vector<std::string>{"channel|Tom & Jerry &raw|"}},
     // A cut value cannot be told from a whole one; after the cut outline's last value, all is kept.
-    {"OpmlCutInsideAValue", Opml, Fixture("folders.opml").first(Fixture("folders.opml").indexOf("results")), kNotParsed},
-    {"OpmlCutAfterAValue", Opml, Fixture("folders.opml").first(Fixture("folders.opml").indexOf("results.xml") + 12),
-     kNotParsed,
-     std::vector<std::string>{"0|Top level|https://top.example.org/rss||https://top.example.org/",
-                              "0|The City Paper|https://city.example.org/feed|Daily news from the city|https://city.example.org/",
-                              "0|Council|https://news.example.org/feed.xml||", "0|Rowing Club|https://rowing.example.org/rss.xml||",
-                              "0|Rowing Club|https://rowing.example.org/results.xml||"}},
+    {"OpmlCutInsideAValue", Opml, FoldersCut("results"), kNotParsed},
+    {"OpmlCutAfterAValue", Opml, FoldersCut("results.xml", 12), kNotParsed,
+     std::vector<std::string>(kFolderFeeds.begin(), kFolderFeeds.begin() + 5)},
     {"CutInsideComment", Opml, "<?xml version='1.0'?><!-- subscriptions", kNotParsed},
+    {"NoElementName", Opml, "<?xml version='1.0'?>< opml/>", kNotParsed},
     {"PlainText", Opml, "Just some words & a <b>bold</b> claim", kNotParsed},
     {"Binary", Opml, "<opml>\x01\x02\x7F\xC0\x80\xFF</opml>", kNotParsed},
     {"UnknownEncoding", Opml, "<?xml version='1.0' encoding='x-no-such'?><opml/>", kNotParsed},
-    {"Utf32LittleEndianMarkDeclared", Opml, Utf32(Declared("UTF-32"), QStringConverter::Utf32LE, true), kUtf32Found},
+    {"Utf32LittleEndianMarkDeclared", Opml, Utf32(Declared("ucs-4"), QStringConverter::Utf32LE, true), kUtf32Found},
     {"Utf32LittleEndianBare", Opml, Utf32(kUtf32Opml, QStringConverter::Utf32LE, false), kUtf32Found},
     {"Utf32BigEndianMark", Opml, Utf32(kUtf32Opml, QStringConverter::Utf32BE, true), kUtf32Found},
-    {"Utf32BigEndianDeclared", Opml, Utf32(Declared("ucs-4"), QStringConverter::Utf32BE, false), kUtf32Found},
+    {"Utf32BigEndianDeclared", Opml, Utf32(Declared("UTF-32"), QStringConverter::Utf32BE, false), kUtf32Found},
     {"Utf32DeclaredButUtf8", Opml, Declared("UTF-32").toUtf8(), kNotParsed},
     {"Utf32OddLength", Opml, Utf32(kUtf32Opml, QStringConverter::Utf32LE, false) + '\n', kNotParsed},
     {"Utf32DeclaresOtherOrder", Opml, Utf32(Declared("UTF-32BE"), QStringConverter::Utf32LE, false), kNotParsed},
     {"Utf32MarkedDeclaresUtf16", Opml, Utf32(Declared("UTF-16"), QStringConverter::Utf32BE, true), kNotParsed},
-    {"Utf32Surrogate", Opml, Utf32(kUtf32Opml, QStringConverter::Utf32LE, false).replace(QByteArray("\xE9\0\0\0", 4), QByteArray("\0\xD8\0\0", 4)),
+    {"Utf32Surrogate", Opml,
+     Utf32(kUtf32Opml, QStringConverter::Utf32LE, false)
+         .replace(QByteArray("\xE9\0\0\0", 4), QByteArray("\0\xD8\0\0", 4)),
      kNotParsed},
 }), [](const auto& info) { return info.param.name; });
 
