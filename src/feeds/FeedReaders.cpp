@@ -20,7 +20,7 @@ QString ValueOf(const XmlNode& node, qsizetype maxUnits = RssEntry::kMaxText)
         ++begin;
     while (end > begin && IsXmlSpace(text[end - 1]))
         --end;
-    return FieldText(QStringView(text).sliced(begin, end - begin), maxUnits);
+    return FieldText(text.sliced(begin, end - begin), maxUnits);
 }
 
 RssEntry ReadItem(const XmlNode& item)
@@ -47,6 +47,22 @@ void ReadChannelField(const XmlNode& child, QString& channelTitle, QString& chan
     else if (child.hasName("link"))
         channelLink = ValueOf(child);
 }
+
+// The outline attributes kept, in the entry's fields; "title" and "text" both give the title, so
+// the later of the two wins.
+struct OutlineField {
+    std::string_view name;
+    QString RssEntry::*member;
+    const char* label; // for the trace
+};
+
+constexpr OutlineField kOutlineFields[] = {
+    {"title", &RssEntry::title, "title"},
+    {"text", &RssEntry::title, "title(text)"},
+    {"xmlUrl", &RssEntry::link, "xmlUrl"},
+    {"htmlUrl", &RssEntry::htmlUrl, "htmlUrl"},
+    {"description", &RssEntry::description, "description"},
+};
 
 } // namespace
 
@@ -99,27 +115,20 @@ qsizetype ParseOutlineElements(const XmlNode& node, RssEntryList& entries)
     if (node.isElement() && node.hasName("outline")) {
         RssEntry entry;
         bool isRss = false;
-        for (const XmlAttribute& attribute : node.attributes()) {
-            const QString& name = attribute.name;
-            const QString& value = attribute.value;
-            if (name == u"type") {
-                if (value == u"rss")
+        // Only the values of the attributes read are converted.
+        for (XmlAttributeRef attribute = node.firstAttribute(); !attribute.isNull(); attribute = attribute.next()) {
+            if (attribute.hasName("type")) {
+                if (attribute.value() == u"rss")
                     isRss = true;
-            } else if (name == u"title") {
-                TRACE("ParseOutlineElements : title %s", qPrintable(value));
-                entry.title = FieldText(value);
-            } else if (name == u"text") {
-                TRACE("ParseOutlineElements : title(text) %s", qPrintable(value));
-                entry.title = FieldText(value);
-            } else if (name == u"xmlUrl") {
-                TRACE("ParseOutlineElements : xmlUrl %s", qPrintable(value));
-                entry.link = FieldText(value);
-            } else if (name == u"htmlUrl") {
-                TRACE("ParseOutlineElements : htmlUrl %s", qPrintable(value));
-                entry.htmlUrl = FieldText(value);
-            } else if (name == u"description") {
-                TRACE("ParseOutlineElements : description %s", qPrintable(value));
-                entry.description = FieldText(value);
+                continue;
+            }
+            for (const OutlineField& field : kOutlineFields) {
+                if (!attribute.hasName(field.name))
+                    continue;
+                const QString value = attribute.value();
+                TRACE("ParseOutlineElements : %s %s", field.label, qPrintable(value));
+                entry.*field.member = FieldText(value);
+                break;
             }
         }
         if (isRss && !entry.title.isEmpty() && !entry.link.isEmpty())

@@ -26,9 +26,10 @@ struct RssEntry {
 using RssEntryList = QList<RssEntry>;
 
 // The text as a field keeps it: its first maxUnits UTF-16 units, even when that splits a surrogate pair.
-inline QString FieldText(QStringView text, qsizetype maxUnits = RssEntry::kMaxText)
+inline QString FieldText(QString text, qsizetype maxUnits = RssEntry::kMaxText)
 {
-    return text.left(maxUnits).toString();
+    text.truncate(maxUnits);
+    return text;
 }
 
 } // namespace mc

@@ -6,15 +6,26 @@
 // loaded, and internal entities stay references in the tree. Their replacement text appears only
 // in text content and attribute values, and only up to a budget per document, so that a small
 // document cannot expand into gigabytes. Entity references have no child nodes in this view.
+//
+// UTF-32 is read in either byte order, with or without a byte-order mark; a declared encoding
+// must then name UTF-32 too.
+//
+// A recovering parse (for OPML files, many of which are not well-formed) gets over broken or
+// unfinished markup: a bare "&" stays in the text as written, an undeclared entity is left out,
+// an unclosed or mismatched tag is closed, and a document cut off in the middle keeps what was
+// read before the cut. A document with an attribute value left open (by a cut or a stray quote)
+// is refused, since the value read cannot be told from a whole one. It still refuses what a
+// strict parse refuses for safety: encoding errors, entity loops, trees deeper than 256, and
+// bytes that hold no element at all.
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QList>
 #include <QString>
 
 #include <memory>
 #include <string_view>
 
+struct _xmlAttr;
 struct _xmlDoc;
 struct _xmlNode;
 
@@ -22,9 +33,29 @@ namespace mc {
 
 class XmlDocument;
 
-struct XmlAttribute {
-    QString name;    // as written, prefix included
-    QString value;
+// An attribute of an element, read in place; valid while its document lives. A default-constructed
+// one is null.
+class XmlAttributeRef {
+public:
+    XmlAttributeRef() = default;
+
+    bool isNull() const { return m_attribute == nullptr; }
+    // Exact, case-sensitive comparison with the name as written, prefix included.
+    bool hasName(std::string_view name) const;
+    QString value() const;
+    // The element's next attribute, in document order.
+    XmlAttributeRef next() const;
+
+private:
+    friend class XmlNode;
+    XmlAttributeRef(const XmlDocument* document, _xmlAttr* attribute)
+        : m_document(document)
+        , m_attribute(attribute)
+    {
+    }
+
+    const XmlDocument* m_document = nullptr;
+    _xmlAttr* m_attribute = nullptr;
 };
 
 // A node of a document; valid while its document lives. A default-constructed node is null.
@@ -44,8 +75,9 @@ public:
     // Exact, case-sensitive comparison with the DOM name, without converting it.
     bool hasName(std::string_view name) const;
 
-    // Namespace declarations (xmlns) are not among the attributes.
-    QList<XmlAttribute> attributes() const;
+    // The first attribute of an element, null for no element or none; namespace declarations
+    // (xmlns) are not among the attributes.
+    XmlAttributeRef firstAttribute() const;
 
     bool hasChildNodes() const;
     XmlNode firstChild() const;
@@ -68,8 +100,10 @@ public:
     // Entity replacement text a document may produce in all, in bytes of text plus one per node.
     static constexpr qsizetype kEntityExpansionBudget = 1 << 20;
 
+    enum class Mode { Strict, Recover };
+
     // Any encoding the document declares or its byte-order mark shows.
-    static std::unique_ptr<XmlDocument> parse(QByteArrayView bytes);
+    static std::unique_ptr<XmlDocument> parse(QByteArrayView bytes, Mode mode = Mode::Strict);
     // A resource that could not be fetched: no document element.
     static std::unique_ptr<XmlDocument> failed(const QString& reason);
 
@@ -83,6 +117,7 @@ public:
     QString errorReason() const { return m_errorReason; }
 
 private:
+    friend class XmlAttributeRef;
     friend class XmlNode;
     XmlDocument(_xmlDoc* doc, QString errorReason);
 

@@ -58,7 +58,7 @@ QString SystemError() { return qt_error_string(errno); }
 
 // Only a regular file is read: a FIFO or a device may never end or never answer. The open does
 // not wait either (for a FIFO's writer, or a lease held by a file server).
-std::unique_ptr<XmlDocument> ReadFile(const QString& path, qint64 maxBytes)
+std::unique_ptr<XmlDocument> ReadFile(const QString& path, qint64 maxBytes, XmlDocument::Mode mode)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
@@ -85,7 +85,7 @@ std::unique_ptr<XmlDocument> ReadFile(const QString& path, qint64 maxBytes)
     }
     if (bytes.size() > maxBytes)
         return XmlDocument::failed(TooLarge(maxBytes));
-    return XmlDocument::parse(bytes);
+    return XmlDocument::parse(bytes, mode);
 }
 
 // The loader's own workers. A read can still hang in the kernel (a file system that stopped
@@ -129,7 +129,7 @@ void CXmlDomEventSink::load(const QString& urlOrPath)
         startNetworkLoad(url);
     } else {
         const QString path = scheme == u"file" ? url.toLocalFile() : urlOrPath;
-        startWorker([path, maxBytes = m_maxBodySize] { return ReadFile(path, maxBytes); });
+        startWorker([path, maxBytes = m_maxBodySize, mode = m_mode] { return ReadFile(path, maxBytes, mode); });
     }
 }
 
@@ -172,7 +172,7 @@ void CXmlDomEventSink::networkFinished()
         fail(TooLarge(m_maxBodySize));
         return;
     }
-    startWorker([bytes = std::exchange(m_body, {})] { return XmlDocument::parse(bytes); });
+    startWorker([bytes = std::exchange(m_body, {}), mode = m_mode] { return XmlDocument::parse(bytes, mode); });
 }
 
 void CXmlDomEventSink::startWorker(std::function<std::unique_ptr<XmlDocument>()> work)

@@ -40,9 +40,12 @@ public:
     explicit CXmlDomEventSink(QObject* owner);
     ~CXmlDomEventSink() override;
 
-    // Both apply to loads started afterwards. The time-out covers the whole load.
+    // All three apply to loads started afterwards. The time-out covers the whole load.
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
     void setMaxBodySize(qint64 bytes) { m_maxBodySize = bytes; }
+    // Parse in XmlDocument's recovering mode rather than strictly (the default): for OPML imports,
+    // never for a feed check.
+    void setRecover(bool recover) { m_mode = recover ? XmlDocument::Mode::Recover : XmlDocument::Mode::Strict; }
 
     // Starts loading and returns at once. http and https URLs are fetched, a file URL names a
     // local file, and anything else is taken as a local file path. A load still running is
@@ -71,6 +74,7 @@ private:
 
     std::chrono::milliseconds m_timeout = kDefaultTimeout;
     qint64 m_maxBodySize = kDefaultMaxBodySize;
+    XmlDocument::Mode m_mode = XmlDocument::Mode::Strict;
 
     quint64 m_loadId = 0;   // a result for an older load is dropped
     bool m_loading = false;

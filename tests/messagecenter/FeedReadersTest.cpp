@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QStringEncoder>
+
+#include <optional>
+
 using namespace mc;
 
 namespace {
@@ -17,34 +21,46 @@ struct ReaderCase {
     std::string name;
     Reader reader;
     QByteArray document;
-    // RSS: "channel|title|link", or "(not parsed)" without a document element, first; then
+    // "(not parsed)" without a document element, else for RSS "channel|title|link" first; then
     // "kind|title|link|description|htmlUrl" per entry.
     std::vector<std::string> found;
+    // What a recovering parse finds, when it differs.
+    std::optional<std::vector<std::string>> recovered = std::nullopt;
 };
 
 class ReaderTest : public testing::TestWithParam<ReaderCase> {};
 
+// Every document is read strictly and recovering; what is refused for safety stays refused.
 TEST_P(ReaderTest, FindsWhatTheRulesKeep)
 {
     const ReaderCase& c = GetParam();
-    const auto document = XmlDocument::parse(c.document);
-    const XmlNode root = document->documentElement();
-    EXPECT_EQ(document->errorReason().isEmpty(), !root.isNull());
-    // Whatever the list and fields held before is gone.
-    RssEntryList entries = {RssEntry{4, "stale", "stale", {}, {}}};
-    QString title = "stale", link = title;
-    std::vector<std::string> found;
-    if (c.reader == Rss) {
-        ParseRssDocument(root, entries, title, link);
-        found.push_back(root.isNull() ? "(not parsed)" : "channel|" + (title + u'|' + link).toStdString());
-    } else {
-        ParseOPML(root, entries);
+    for (const auto mode : {XmlDocument::Mode::Strict, XmlDocument::Mode::Recover}) {
+        SCOPED_TRACE(mode == XmlDocument::Mode::Strict ? "strict" : "recovering");
+        const auto document = XmlDocument::parse(c.document, mode);
+        const XmlNode root = document->documentElement();
+        EXPECT_EQ(document->errorReason().isEmpty(), !root.isNull());
+        // Whatever the list and fields held before is gone.
+        RssEntryList entries = {RssEntry{4, "stale", "stale", {}, {}}};
+        QString title = "stale", link = title;
+        std::vector<std::string> found;
+        if (root.isNull())
+            found.push_back("(not parsed)");
+        if (c.reader == Rss) {
+            ParseRssDocument(root, entries, title, link);
+            if (!root.isNull())
+                found.push_back("channel|" + (title + u'|' + link).toStdString());
+        } else {
+            ParseOPML(root, entries);
+        }
+        for (const RssEntry& e : entries)
+            found.push_back(QStringLiteral("%1|%2|%3|%4|%5")
+                                .arg(e.kind)
+                                .arg(e.title, e.link, e.description, e.htmlUrl)
+                                .toStdString());
+        const bool recovering = mode == XmlDocument::Mode::Recover && c.recovered;
+        EXPECT_EQ(found, recovering ? *c.recovered : c.found) << document->errorReason().toStdString();
+        EXPECT_FALSE(root.textContent().contains(u"SECRET-MARKER"));
     }
-    for (const RssEntry& e : entries)
-        found.push_back(
-            QStringLiteral("%1|%2|%3|%4|%5").arg(e.kind).arg(e.title, e.link, e.description, e.htmlUrl).toStdString());
-    EXPECT_EQ(found, c.found) << document->errorReason().toStdString();
-    EXPECT_FALSE(root.textContent().contains(u"SECRET-MARKER"));
 }
 
 const std::string k300(300, 'a'), k259(259, 'a');
@@ -63,6 +79,37 @@ QByteArray BillionLaughs(const QByteArray& body)
     return dtd + "]>" + body;
 }
 
+// The text in UTF-32 of that byte order, with or without a byte-order mark.
+QByteArray Utf32(const QString& text, QStringConverter::Encoding order, bool mark)
+{
+    QStringEncoder encode(order, mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+    return encode(text);
+}
+
+const QString kUtf32Opml =
+    QStringLiteral("<opml><body><outline type='rss' text='Caf\u00e9 \U0001F600' xmlUrl='u'/></body></opml>");
+const std::vector<std::string> kUtf32Found = {"0|Caf\xC3\xA9 \xF0\x9F\x98\x80|u||"};
+const std::vector<std::string> kNotParsed = {"(not parsed)"};
+
+const std::vector<std::string> kFolderFeeds = {
+    "0|Top level|https://top.example.org/rss||https://top.example.org/",
+    "0|The City Paper|https://city.example.org/feed|Daily news from the city|https://city.example.org/",
+    "0|Council|https://news.example.org/feed.xml||", "0|Rowing Club|https://rowing.example.org/rss.xml||",
+    "0|Rowing Club|https://rowing.example.org/results.xml||",
+    "0|Feed used as a folder|https://parent.example.org/rss||", "0|Child of a feed|https://child.example.org/rss||"};
+
+// folders.opml cut off where the marker starts, and extra bytes on.
+QByteArray FoldersCut(const char* marker, qsizetype extra = 0)
+{
+    const QByteArray folders = Fixture("folders.opml");
+    return folders.first(folders.indexOf(marker) + extra);
+}
+
+QString Declared(const char* encoding)
+{
+    return QStringLiteral("<?xml version='1.0' encoding='%1'?>").arg(QLatin1String(encoding)) + kUtf32Opml;
+}
+
 // The files hold or declare the marker that must never show.
 #define SECRET_URL "file://" QSCUST_TEST_DATA "/feeds/secret"
 
@@ -78,12 +125,7 @@ INSTANTIATE_TEST_SUITE_P(Documents, ReaderTest, testing::ValuesIn(std::vector<Re
       "4|Gale warning|https://weather.example.net/f/1|Gusts up to 9 Beaufort in the afternoon.|",
       "4|Calm weekend|https://weather.example.net/f/2||"}},
     {"Rss1OtherPrefix", Rss, Fixture("rss1-other-prefix.rdf"), {"channel||"}},
-    {"OpmlFoldersAtSeveralDepths", Opml, Fixture("folders.opml"),
-     {"0|Top level|https://top.example.org/rss||https://top.example.org/",
-      "0|The City Paper|https://city.example.org/feed|Daily news from the city|https://city.example.org/",
-      "0|Council|https://news.example.org/feed.xml||", "0|Rowing Club|https://rowing.example.org/rss.xml||",
-      "0|Rowing Club|https://rowing.example.org/results.xml||",
-      "0|Feed used as a folder|https://parent.example.org/rss||", "0|Child of a feed|https://child.example.org/rss||"}},
+    {"OpmlFoldersAtSeveralDepths", Opml, Fixture("folders.opml"), kFolderFeeds},
     {"RssLaterFieldsWinAndAnyChildNodeMakesContent", Rss,
      "<rss><channel><title>A</title><link>a</link><item> </item><item><!--c--></item><title>B</title></channel>"
      "<channel><link>b</link></channel></rss>",
@@ -101,7 +143,8 @@ INSTANTIATE_TEST_SUITE_P(Documents, ReaderTest, testing::ValuesIn(std::vector<Re
     {"OpmlOutlinesThatAreNoFeeds", Opml,
      Outlines("<outline TYPE='rss' text='a' xmlUrl='b'/><outline type='rss' Text='a' xmlUrl='b'/>"
               "<outline type='rss' text='a' xmlurl='b'/><Outline type='rss' text='a' xmlUrl='b'/>"
-              "<outline type='rss' text='a' title='' xmlUrl='b'/>"),
+              "<outline type='rss' text='a' title='' xmlUrl='b'/>"
+              "<outline x:type='rss' text='a' xmlUrl='b' xmlns:x='x'/><outline y:type='rss' text='a' xmlUrl='b'/>"),
      {}},
     {"OpmlLongValuesCut", Opml,
      Outlines("<outline type='rss' text='" + k300 + "' xmlUrl='" + k300 + "' htmlUrl='" + k300 + "' description='"
@@ -120,6 +163,35 @@ INSTANTIATE_TEST_SUITE_P(Documents, ReaderTest, testing::ValuesIn(std::vector<Re
     {"ExternalSubset", Rss,
      "<!DOCTYPE rss SYSTEM '" SECRET_URL ".dtd'><rss><channel><title>&secret;</title></channel></rss>",
      {"channel||"}},
+    // Recovery keeps every bare "&" as written, and only drops the unknown entity.
+    {"OpmlBareAmpersands", Opml, Fixture("bare-ampersands.opml"), kNotParsed,
+     std::vector<std::string>{
+         "0|Q&A Weekly|https://feeds.example.com/qa?format=rss&lang=en||https://example.com/?a=1&b=2",
+         "0|Fish & Chips & & Peas|https://chips.example.net/feed?x=1&y=2||",
+         "0|AT&TBlog|https://att.example.org/rss&||"}},
+    {"RssBareAmpersandBesideCData", Rss, "<rss><channel><title>Tom & Jerry<![CDATA[ &raw]]></title></channel></rss>",
+     kNotParsed, std::vector<std::string>{"channel|Tom & Jerry &raw|"}},
+    // A cut value cannot be told from a whole one; after the cut outline's last value, all is kept.
+    {"OpmlCutInsideAValue", Opml, FoldersCut("results"), kNotParsed},
+    {"OpmlCutAfterAValue", Opml, FoldersCut("results.xml", 12), kNotParsed,
+     std::vector<std::string>(kFolderFeeds.begin(), kFolderFeeds.begin() + 5)},
+    {"CutInsideComment", Opml, "<?xml version='1.0'?><!-- subscriptions", kNotParsed},
+    {"NoElementName", Opml, "<?xml version='1.0'?>< opml/>", kNotParsed},
+    {"PlainText", Opml, "Just some words & a <b>bold</b> claim", kNotParsed},
+    {"Binary", Opml, "<opml>\x01\x02\x7F\xC0\x80\xFF</opml>", kNotParsed},
+    {"UnknownEncoding", Opml, "<?xml version='1.0' encoding='x-no-such'?><opml/>", kNotParsed},
+    {"Utf32LittleEndianMarkDeclared", Opml, Utf32(Declared("ucs-4"), QStringConverter::Utf32LE, true), kUtf32Found},
+    {"Utf32LittleEndianBare", Opml, Utf32(kUtf32Opml, QStringConverter::Utf32LE, false), kUtf32Found},
+    {"Utf32BigEndianMark", Opml, Utf32(kUtf32Opml, QStringConverter::Utf32BE, true), kUtf32Found},
+    {"Utf32BigEndianDeclared", Opml, Utf32(Declared("UTF-32"), QStringConverter::Utf32BE, false), kUtf32Found},
+    {"Utf32DeclaredButUtf8", Opml, Declared("UTF-32").toUtf8(), kNotParsed},
+    {"Utf32OddLength", Opml, Utf32(kUtf32Opml, QStringConverter::Utf32LE, false) + '\n', kNotParsed},
+    {"Utf32DeclaresOtherOrder", Opml, Utf32(Declared("UTF-32BE"), QStringConverter::Utf32LE, false), kNotParsed},
+    {"Utf32MarkedDeclaresUtf16", Opml, Utf32(Declared("UTF-16"), QStringConverter::Utf32BE, true), kNotParsed},
+    {"Utf32Surrogate", Opml,
+     Utf32(kUtf32Opml, QStringConverter::Utf32LE, false)
+         .replace(QByteArray("\xE9\0\0\0", 4), QByteArray("\0\xD8\0\0", 4)),
+     kNotParsed},
 }), [](const auto& info) { return info.param.name; });
 
 // A thousand uses of an entity of a thousand one-character entities: every node and every

@@ -41,6 +41,7 @@ struct HttpServer {
     HttpServer()
     {
         answers["/feed"] = answers["/redirect/0"] = Http(200, Fixture("rss2.xml"));
+        answers["/ampersands"] = Http(200, Fixture("bare-ampersands.opml"));
         for (char n = '1'; n <= '6'; ++n)
             answers[QByteArray("/redirect/") + n] = Http(302, {}, QByteArray("Location: /redirect/") + char(n - 1) + "\r\n");
         answers["/notmodified"] = Http(304, {});
@@ -77,7 +78,8 @@ QString Resolve(const QString& target)
 // Every load reports kLoading, then completes once: with the document element named, or with
 // none and a reason. The targets are loaded one after the other; the last one completes. Local
 // files that are no regular file, or that cannot be opened at once, fail at once instead of
-// timing out; an owner destroyed mid-load hears nothing.
+// timing out; an owner destroyed mid-load hears nothing. Loads parse strictly unless asked to
+// recover, which refuses the same hostile files.
 TEST(LoaderTest, CompletesOnceWithTheRightOutcome)
 {
     QTemporaryDir folder;
@@ -99,7 +101,13 @@ TEST(LoaderTest, CompletesOnceWithTheRightOutcome)
         std::signal(SIGIO, oldHandler);
         ::close(writer);
     });
-    const struct { QStringList targets; std::string root; const char* reason; bool ownerGone = false; } cases[] = {
+    const struct {
+        QStringList targets;
+        std::string root;
+        const char* reason;
+        bool ownerGone = false;
+        bool recover = false;
+    } cases[] = {
         {{"http:/feed"}, "rss", ""},
         {{"http:/redirect/5"}, "rss", ""},
         {{"http:/redirect/6"}, "", ""},
@@ -118,6 +126,12 @@ TEST(LoaderTest, CompletesOnceWithTheRightOutcome)
         {{FixturePath("folders.opml"), "http:/feed"}, "rss", ""},
         {{"http:/stall"}, "", "", true},
         {{FixturePath("folders.opml")}, "", "", true},
+        {{FixturePath("bare-ampersands.opml")}, "", ""},
+        {{FixturePath("bare-ampersands.opml")}, "opml", "", false, true},
+        {{"http:/ampersands"}, "opml", "", false, true},
+        {{big}, "", "larger than", false, true},
+        {{"/dev/zero"}, "", "not a regular file", false, true},
+        {{folder.path()}, "", "not a regular file", false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.targets.back().toStdString());
@@ -127,6 +141,8 @@ TEST(LoaderTest, CompletesOnceWithTheRightOutcome)
         auto* sink = new CXmlDomEventSink(owner.get());
         sink->setTimeout(300ms);
         sink->setMaxBodySize(kSmallCap);
+        if (c.recover)
+            sink->setRecover(true);
         QObject::connect(sink, &CXmlDomEventSink::readyStateChange, [&](int state, std::shared_ptr<const XmlDocument> d) {
             states.push_back(state);
             if (d)
