@@ -121,6 +121,8 @@ void FeedImport::LoadOPML(const QString& path)
     Stop();
     auto* sink = new mc::CXmlDomEventSink(this);
     m_sink = sink;
+    // Exported subscription lists often hold a bare "&" in a URL: what can be read is imported.
+    sink->setRecover(true);
     connect(sink, &mc::CXmlDomEventSink::readyStateChange, this,
             [this, sink](int state, const std::shared_ptr<const mc::XmlDocument>& document) {
                 if (state != mc::CXmlDomEventSink::kCompleted || !document)

@@ -47,6 +47,7 @@ TEST(FeedImport, ImportsMergeThroughTheWorkingCopy)
         {"Alpha:0 Beta:1 Deep:1 Kept:0!",
          Opml("<outline text=\"Folder\">" + Outline("Deep") + Outline("Link", "link") + Outline("Back\\slash") + Outline(QByteArray(256, 'L')) +
               Outline("KEPT") + "</outline>"), "", added.arg(1)},
+        {"Alpha:0 Amp:1 Beta:1 Kept:0!", Opml("<outline type=\"rss\" text=\"Amp\" xmlUrl=\"http://x/?a=1&b=2\"/>"), "", added.arg(1)},
         {stored, Opml(""), "", added.arg(0)},
         {stored, "this is not <xml", "", none},
         {"Alpha:0 Beta:1 Browser off:0 Browser on:1 Browser unset:0 Kept:0!", "", SUBSCRIPTIONS_DIR "/libqsrsshlp.so", added.arg(3)},
