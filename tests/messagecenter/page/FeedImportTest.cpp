@@ -36,7 +36,7 @@ QByteArray Outline(const QByteArray& title, const QByteArray& type = "rss")
 }
 
 // Each import runs on a page over the stored Alpha (unticked), Beta, and Kept (kept as stored: its
-// URL is too long to read), and ends with the list, Alpha's URL, the status line, and after
+// URL is too long to read), with a working copy left over from an earlier run, and ends with the list, Alpha's URL, the status line, and after
 // Cancel the RSS key unchanged and no working copy. Library cases name the library to load.
 TEST(FeedImport, ImportsMergeThroughTheWorkingCopy)
 {
@@ -62,6 +62,7 @@ TEST(FeedImport, ImportsMergeThroughTheWorkingCopy)
         PutFeed(HKEY_CURRENT_USER, kRss, "Alpha", "http://stored/alpha", 0);
         PutFeed(HKEY_CURRENT_USER, kRss, "Beta", "http://stored/beta");
         PutFeed(HKEY_CURRENT_USER, kRss, "Kept", QString(600, 'k'), 0);
+        PutFeed(HKEY_CURRENT_USER, mc::RssTempKey(), "Stale", "http://left/over");
         const QString before = Export(kRss);
         const std::string what = (opml + library).toStdString();
         CMessageCenter page;
@@ -78,7 +79,7 @@ TEST(FeedImport, ImportsMergeThroughTheWorkingCopy)
         readBack.removeIf([](const mc::FeedEntry& entry) { return entry.feed.name.toUpper() == "KEPT"; });
         readBack.append(page.Model().Entries()[page.Model().FindName("Kept")]);
         mc::SortFeeds(readBack);
-        EXPECT_EQ(Describe(readBack), status == none ? "Kept:0!" : list) << what;
+        EXPECT_EQ(Describe(readBack), status == none ? "Kept:0! Stale:1" : list) << what;
         EXPECT_EQ(page.Model().Feed(0).xmlUrl, "http://stored/alpha") << what;
         EXPECT_EQ(static_cast<QLabel*>(Control(&page, IDC_IMPORT_STATUS))->text(), status) << what;
         page.OnCancel();
