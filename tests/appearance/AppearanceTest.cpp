@@ -1,12 +1,10 @@
 // The scheme store over a real store, the list's rules, the page, the editor and the sheet, with
-// a private session bus that counts the scheme-change signals. Expected outputs are in data/;
-// APPEARANCE_UPDATE_EXPECTED=1 writes the actual ones there instead.
+// a private session bus that counts the scheme-change signals. Expected outputs are in data/.
 #include "GuiTest.h"
 #include "StoreValues.h"
 #include "appearance/AppearancePage.h"
 #include "appearance/CreateScheme.h"
 #include "appearance/SchemeStore.h"
-#include "pagekit/Controls.h"
 #include "platform/Broadcast.h"
 #include "settings/PageSave.h"
 #include "settings/Settings.h"
@@ -14,7 +12,6 @@
 #include "shell/CustomizerApp.h"
 #include "shell/QsCustSheet.h"
 
-#include <QAbstractButton>
 #include <QAbstractItemModelTester>
 #include <QColorDialog>
 #include <QDBusConnection>
@@ -64,15 +61,7 @@ QString Stored(const QString& pictures = "<none>")
     return text.replace(pictures, "<pictures>");
 }
 
-void ExpectData(const QString& name, const QString& actual)
-{
-    QFile file(QStringLiteral(APPEARANCE_TEST_DATA "/") + name);
-    if (qEnvironmentVariableIsSet("APPEARANCE_UPDATE_EXPECTED") && file.open(QIODevice::WriteOnly))
-        file.write(actual.toUtf8());
-    file.close();
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-    EXPECT_EQ(actual, QString::fromUtf8(file.readAll())) << name.toStdString();
-}
+void ExpectData(const QString& name, const QString& actual) { EXPECT_EQ(actual, FileText(APPEARANCE_TEST_DATA "/" + name)) << qPrintable(name); }
 
 class Counter : public QObject {
     Q_OBJECT
@@ -99,11 +88,10 @@ int SchemeSignals()
             listener.connect({}, platform::kBroadcastPath, platform::kBroadcastInterface, member, counter, SLOT(received(QDBusMessage)));
         return counter;
     }();
-    static int pingsSent = 0;
+    static int sent = 0;
     // Signals from one connection arrive in order: once the ping is in, so is all before it.
     QDBusConnection::sessionBus().send(QDBusMessage::createSignal(platform::kBroadcastPath, platform::kBroadcastInterface, "Ping"));
-    const int sent = ++pingsSent;
-    EXPECT_TRUE(WaitFor([&] { return counter->pings >= sent; }));
+    EXPECT_TRUE(WaitFor([target = ++sent] { return counter->pings >= target; }));
     return counter->schemes;
 }
 
@@ -129,17 +117,11 @@ void PutGarbageStore(GuiEnvironment& env)
     ConfigureRoot(Root::CurrentUser, {garbage.fileName(), RootAccess::Auto});
 }
 
-struct StoreCase {
-    const char* name;
-    void (*setUp)(GuiEnvironment&);
-    QString (*act)();
-};
-
 // What the store gives and what it holds afterwards, in data/store/<case>.txt; none of these
 // tells the client.
 TEST(SchemeStore, AnswersAndHolds)
 {
-    const StoreCase cases[] = {
+    const std::tuple<const char*, void (*)(GuiEnvironment&), QString (*)()> cases[] = {
         {"load_values_too_long_and_masthead", [](GuiEnvironment&) {
              PutCurrent(QString(300, 'c'));
              PutScheme("VelkorDefaultScheme02", "white.png", "a:b.png");
@@ -157,8 +139,6 @@ TEST(SchemeStore, AnswersAndHolds)
          }, LoadAndSave},
         {"load_elevated", [](GuiEnvironment& env) { env.setRights(true, true); }, LoadAndSave},
         {"load_store_not_a_database", PutGarbageStore, Load},
-        {"load_empty_store", [](GuiEnvironment&) {}, Load},
-        {"load_current_missing", [](GuiEnvironment&) { PutCurrent("Gone"); }, Load},
         {"save_over_existing", [](GuiEnvironment&) {
              PutString(HKEY_CURRENT_USER, kRoot + "\\VelkorDefaultScheme01", "BgImage", "old");
              PutString(HKEY_CURRENT_USER, kRoot + "\\VelkorDefaultScheme01", "Extra", "kept");
@@ -171,33 +151,21 @@ TEST(SchemeStore, AnswersAndHolds)
          [] { return QString::number(scheme::ApplyScheme("Old")); }},
     };
     const int before = SchemeSignals();
-    for (const StoreCase& c : cases) {
+    for (const auto& [name, setUp, act] : cases) {
         GuiEnvironment env;
         PutString(HKEY_LOCAL_MACHINE, settings::kInstallPathKey, QString(), "/opt/talven");
         PutKey(HKEY_CURRENT_USER, kRoot);
-        c.setUp(env);
-        const QString answer = c.act();
+        setUp(env);
+        const QString answer = act();
         app::PageSave::FailWriteForTest(0);
-        ExpectData(QStringLiteral("store/%1.txt").arg(c.name), answer + "\n" + Stored());
+        ExpectData(QStringLiteral("store/%1.txt").arg(name), answer + "\n" + Stored());
     }
     EXPECT_EQ(SchemeSignals() - before, 0);
 }
 
-QString Texts(const SchemeListModel& model)
-{
-    QString texts;
-    for (int row = 0; row < model.rowCount(); ++row)
-        texts += (row ? "|" : "") + model.Text(row);
-    return texts;
-}
-
-int Row(const SchemeListModel& model, const QString& keyName)
-{
-    int row = model.rowCount() - 1;
-    while (row >= 0 && model.Item(row).KeyName != keyName)
-        --row;
-    return row;
-}
+// The list's texts joined by "|", and the last row of a scheme (-1 when none).
+QString Texts(const SchemeListModel& m) { QStringList t; for (int row = 0; row < m.rowCount(); ++row) t << m.Text(row); return t.join(u'|'); }
+int Row(const SchemeListModel& m, const QString& key) { int row = m.rowCount(); while (--row >= 0 && m.Item(row).KeyName != key) {} return row; }
 
 TEST(SchemeListModelTest, SortsWithTheMarkerAndMovesItOnApply)
 {
@@ -226,18 +194,11 @@ TEST(SchemeListModelTest, SortsWithTheMarkerAndMovesItOnApply)
     EXPECT_EQ(SchemeSignals() - before, 1);
 }
 
-struct PageCase {
-    const char* name;
-    void (*setUp)(GuiEnvironment&);
-    // List, New, Edit, Delete, Apply and the administrator-only box with "Mine" selected; upper
-    // case where enabled; then the line under the list.
-    const char* controls;
-    unsigned status;
-};
-
+// Per case: List, New, Edit, Delete, Apply and the administrator-only box with "Mine" selected,
+// upper case where enabled; then the line under the list.
 TEST(AppearancePage, LocksAndButtons)
 {
-    const PageCase cases[] = {
+    const std::tuple<const char*, void (*)(GuiEnvironment&), const char*, unsigned> cases[] = {
         {"user_kept_out_by_the_box", [](GuiEnvironment& env) {
              env.setRights(false, false);
              PutDword(HKEY_LOCAL_MACHINE, kRoot, "AllowOnlyAdmin", 1);
@@ -246,20 +207,20 @@ TEST(AppearancePage, LocksAndButtons)
         {"managed", [](GuiEnvironment&) { settings::SetManagedMode(true); }, "lnedab", IDS_SCHEMES_MANAGED},
         {"store_not_a_database", PutGarbageStore, "LnedaB", IDS_SCHEMES_UNREADABLE},
     };
-    for (const PageCase& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, setUp, expected, status] : cases) {
+        SCOPED_TRACE(name);
         GuiEnvironment env;
         PutCurrent("VelkorDefaultScheme01");
         PutScheme("Mine");
-        c.setUp(env);
+        setUp(env);
         CAppearance page;
         page.CreatePage();
         page.Select(Row(page.Model(), "Mine"));
         QString controls;
         for (auto [id, letter] : {std::pair{int(IDC_SCHEMELIST), 'L'}, {IDC_NEW, 'N'}, {IDC_EDIT, 'E'}, {IDC_DELETE, 'D'}, {IDC_APPLY, 'A'}, {res::IDC_ADMINONLY, 'B'}})
             controls += Control(&page, id)->isEnabled() ? QChar(letter) : QChar(letter).toLower();
-        EXPECT_EQ(controls, c.controls);
-        EXPECT_EQ(static_cast<QLabel*>(Control(&page, IDC_LIST_STATUS))->text(), res::LoadResString(c.status));
+        EXPECT_EQ(controls, expected);
+        EXPECT_EQ(static_cast<QLabel*>(Control(&page, IDC_LIST_STATUS))->text(), res::LoadResString(status));
     }
 }
 
@@ -320,10 +281,6 @@ TEST(AppearanceSheet, EveryButtonWritesAtOnce)
         QTest::mouseDClick(page.List()->viewport(), Qt::LeftButton, {}, row.center());
         EXPECT_EQ(Texts(page.Model()), "Default - Black  (Using)|Ocean|Sunset");
         EXPECT_EQ(SchemeSignals() - before, 2);
-        // The scheme in use applies again: written and told again, the list as it was.
-        Click(&page, IDC_APPLY);
-        EXPECT_EQ(Texts(page.Model()), "Default - Black  (Using)|Ocean|Sunset");
-        EXPECT_EQ(SchemeSignals() - before, 3);
         step("apply");
         Click(&page, IDC_NEW);
         page.Select(Row(page.Model(), "Ocean"));
@@ -338,7 +295,7 @@ TEST(AppearanceSheet, EveryButtonWritesAtOnce)
     CCustomizerApp app;
     app.InitInstance();
     step("ok");
-    EXPECT_EQ(SchemeSignals() - before, 3);
+    EXPECT_EQ(SchemeSignals() - before, 2);
 }
 
 using namespace createscheme;
