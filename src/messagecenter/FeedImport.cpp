@@ -70,9 +70,9 @@ void FeedImport::Merge(Fill fill, std::unique_ptr<QLibrary> library)
         if (ok && written) {
             load.entries = mc::MergedFeeds(*written, list);
             mc::SortFeeds(load.entries);
-        }
-        else if (ok)
+        } else if (ok) {
             ok = (load = mc::LoadFeedList(reg::HKEY_CURRENT_USER, mc::RssTempKey())).complete;
+        }
         TRACE("MergeWorkingCopy : %s, %lld feeds in %lld ms", ok ? "merged" : "failed", qlonglong(load.entries.size()), qlonglong(timer.elapsed()));
         QMetaObject::invokeMethod(
             this, [this, id, ok, rows = std::move(load.entries), before = list.size()]() mutable { FinishMerge(id, ok, std::move(rows), before); },
@@ -142,7 +142,7 @@ void FeedImport::ImportOpmlFeeds(std::shared_ptr<const mc::XmlDocument> document
         Q_EMIT finished(Outcome::Failed, 0);
         return;
     }
-    // The document is read on the worker, which alone holds it from now on.
+    // The worker reads the document from now on; nothing else reads it.
     Merge([document = std::move(document)](reg::HKEY copy, app::PageSave& save, std::optional<QList<RssFeed>>* written) {
         mc::RssEntryList entries;
         mc::ParseOPML(document->documentElement(), entries);

@@ -15,9 +15,8 @@
 #include <optional>
 #include <thread>
 
-class QLibrary;
-
 class FeedListModel;
+class QLibrary;
 
 namespace mc {
 
