@@ -3,6 +3,7 @@
 #include "feeds/FeedReaders.h"
 #include "messagecenter/FeedListModel.h"
 #include "messagecenter/SubscriptionsLibrary.h"
+#include "registry/LentKey.h"
 #include "registry/RegValues.h"
 #include "trace/Trace.h"
 
@@ -109,6 +110,7 @@ void FeedImport::ImportFromLibrary()
     }
     Merge(
         [proc](reg::HKEY copy, app::PageSave&, std::optional<QList<RssFeed>>*) {
+            const reg::LentKey lent(copy);
             uint32_t reserved = 0;
             return proc(reinterpret_cast<TALVEN_HKEY>(copy), &reserved) != 0;
         },

@@ -119,13 +119,7 @@ void CMessageCenter::BuildContent(QVBoxLayout* layout)
     rssRow->addWidget(icon);
     layout->addLayout(rssRow);
 
-    m_feedsLabel = new QLabel(DialogText(IDC_FEEDS_LABEL));
-    ui::BindControl(m_feedsLabel, IDC_FEEDS_LABEL, m_feedsLabel->text());
-    layout->addWidget(m_feedsLabel);
-    m_list = new CCheckListCtrl;
-    ui::BindControl(m_list, IDC_FEEDLIST, m_feedsLabel->text());
-    m_feedsLabel->setBuddy(m_list);
-    m_list->setModel(&m_model);
+    m_list = MakeCheckList(layout, IDC_FEEDS_LABEL, IDC_FEEDLIST, &m_model, &m_feedsLabel);
     m_list->viewport()->setAcceptDrops(true);
     m_list->viewport()->installEventFilter(this);
     layout->addWidget(m_list, 1);
@@ -288,8 +282,8 @@ void CMessageCenter::OnImportFinished(FeedImport::Outcome outcome, qsizetype add
     m_importStatus->show();
     if (merged)
         SelectRow(m_model.rowCount() > 0 ? 0 : -1);
-    // Import lost the focus while the list held still.
-    if (m_btnImport->isEnabled())
+    // Import lost the focus while the list held still; another tab keeps its own.
+    if (m_btnImport->isEnabled() && m_btnImport->isVisible())
         m_btnImport->setFocus();
 }
 

@@ -1,5 +1,7 @@
 #include "messagecenter/RssFeed.h"
 
+#include "registry/RegKeyName.h"
+
 #include <QUrl>
 
 #include <algorithm>
@@ -42,7 +44,9 @@ QString LoadAddress(const QString& xmlUrl)
 
 bool FeedNameFits(const QString& name)
 {
-    return !name.isEmpty() && name.size() <= reg::kMaxKeyNameUnits && !name.contains(QLatin1Char('\\'));
+    // The store refuses a key name with a control character: it would become lines of an export.
+    return !name.isEmpty() && name.size() <= reg::kMaxKeyNameUnits && !name.contains(QLatin1Char('\\')) &&
+           !reg::HasControlCharacter(name);
 }
 
 } // namespace mc

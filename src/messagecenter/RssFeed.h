@@ -26,7 +26,8 @@ constexpr qsizetype kMaxStoredUrl = 519;
 bool IsFeedUrl(const QString& text);
 // The address the loader fetches: a feed: URL names the web address it wraps.
 QString LoadAddress(const QString& xmlUrl);
-// The name becomes the feed's key below the RSS key: one key name of the store, never a path.
+// The name becomes the feed's key below the RSS key: one key name of the store, never a path, and
+// without control characters.
 bool FeedNameFits(const QString& name);
 
 } // namespace mc

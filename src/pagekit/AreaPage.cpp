@@ -1,5 +1,6 @@
 #include "pagekit/AreaPage.h"
 
+#include "pagekit/CheckListCtrl.h"
 #include "pagekit/ConfirmElev.h"
 #include "pagekit/Controls.h"
 #include "pagekit/IconButton.h"
@@ -36,6 +37,18 @@ QLabel* CAreaPage::AddText(QVBoxLayout* layout, int controlId)
     ui::BindControl(label, controlId);
     layout->addWidget(label);
     return label;
+}
+
+CCheckListCtrl* CAreaPage::MakeCheckList(QVBoxLayout* layout, int labelId, int listId, QAbstractItemModel* model, QLabel** label)
+{
+    *label = new QLabel(DialogText(labelId));
+    ui::BindControl(*label, labelId, (*label)->text());
+    layout->addWidget(*label);
+    auto* list = new CCheckListCtrl;
+    ui::BindControl(list, listId, (*label)->text());
+    (*label)->setBuddy(list);
+    list->setModel(model);
+    return list;
 }
 
 void CAreaPage::BuildControls()

@@ -8,6 +8,8 @@
 #include <QBasicTimer>
 #include <QList>
 
+class CCheckListCtrl;
+class QAbstractItemModel;
 class QCheckBox;
 class QLabel;
 class QVBoxLayout;
@@ -63,6 +65,10 @@ protected:
     static void DisableControl(QWidget* control);
     // A static text of the template, wrapped.
     QLabel* AddText(QVBoxLayout* layout, int controlId);
+    // The caption of a list (added to the layout) and the check list it names, showing the model:
+    // the caption is the list's accessible name and its mnemonic moves to the list. The caller
+    // places the list.
+    CCheckListCtrl* MakeCheckList(QVBoxLayout* layout, int labelId, int listId, QAbstractItemModel* model, QLabel** label);
 
     settings::Area m_area;
     QString m_strHidePolicy;

@@ -1,13 +1,13 @@
 #include "registry/StoreExports.h"
 
-#include "registry/Registry.h"
+#include "registry/LentKey.h"
 
 #include <cstring>
 
 namespace {
 
-reg::HKEY ToKey(TALVEN_HKEY key) { return reinterpret_cast<reg::HKEY>(key); }
-TALVEN_HKEY FromKey(reg::HKEY key) { return reinterpret_cast<TALVEN_HKEY>(key); }
+reg::HKEY ToKey(TALVEN_HKEY key) { return reg::LentKey::Usable(reinterpret_cast<reg::HKEY>(key)); }
+
 QString Text(const char16_t* text) { return text ? QString::fromUtf16(text) : QString(); }
 
 template <typename Open>
@@ -17,7 +17,9 @@ int32_t OpenWith(TALVEN_HKEY* result, Open open)
         return reg::ERROR_INVALID_PARAMETER;
     reg::HKEY key = nullptr;
     const reg::LSTATUS status = open(&key);
-    *result = FromKey(status == reg::ERROR_SUCCESS ? key : nullptr);
+    if (status == reg::ERROR_SUCCESS)
+        reg::LentKey::Opened(key);
+    *result = reinterpret_cast<TALVEN_HKEY>(status == reg::ERROR_SUCCESS ? key : nullptr);
     return status;
 }
 
@@ -37,7 +39,7 @@ int32_t TalvenRegOpenKey(TALVEN_HKEY parent, const char16_t* subKey, TALVEN_HKEY
     return OpenWith(result, [&](reg::HKEY* key) { return reg::RegOpenKeyEx(ToKey(parent), Text(subKey), reg::KEY_READ, key); });
 }
 
-int32_t TalvenRegCloseKey(TALVEN_HKEY key) { return reg::RegCloseKey(ToKey(key)); }
+int32_t TalvenRegCloseKey(TALVEN_HKEY key) { return reg::LentKey::CloseOpened(reinterpret_cast<reg::HKEY>(key)); }
 
 int32_t TalvenRegSetValue(TALVEN_HKEY key, const char16_t* name, uint32_t type, const uint8_t* data, uint32_t size)
 {

@@ -25,14 +25,7 @@ void CToolKit::BuildContent(QVBoxLayout* layout)
 {
     AddText(layout, res::IDC_INTRO);
 
-    m_listLabel = new QLabel(DialogText(IDC_LIST_LABEL));
-    ui::BindControl(m_listLabel, IDC_LIST_LABEL, m_listLabel->text());
-    layout->addWidget(m_listLabel);
-
-    m_list = new CCheckListCtrl;
-    ui::BindControl(m_list, IDC_OUTPUTLIST, m_listLabel->text());
-    m_listLabel->setBuddy(m_list);
-    m_list->setModel(&m_model);
+    m_list = MakeCheckList(layout, IDC_LIST_LABEL, IDC_OUTPUTLIST, &m_model, &m_listLabel);
     layout->addWidget(m_list, 1);
 
     m_status = ui::StatusLine(IDC_LIST_STATUS);

@@ -45,7 +45,7 @@ TEST(FeedImport, ImportsMergeThroughTheWorkingCopy)
     const std::tuple<const char*, QByteArray, const char*, QString> cases[] = {
         {"Alpha:0 Beta:1 Kept:0! New:1", Opml(Outline("Alpha") + Outline("New")), "", added.arg(1)},
         {"Alpha:0 Beta:1 Deep:1 Kept:0!",
-         Opml("<outline text=\"Folder\">" + Outline("Deep") + Outline("Link", "link") + Outline("Back\\slash") + Outline(QByteArray(256, 'L')) +
+         Opml("<outline text=\"Folder\">" + Outline("Deep") + Outline("Link", "link") + Outline("Back\\slash") + Outline("Tab&#9;bed") + Outline(QByteArray(256, 'L')) +
               Outline("KEPT") + "</outline>"), "", added.arg(1)},
         {"Alpha:0 Amp:1 Beta:1 Kept:0!", Opml("<outline type=\"rss\" text=\"Amp\" xmlUrl=\"http://x/?a=1&b=2\"/>"), "", added.arg(1)},
         {stored, Opml(""), "", added.arg(0)},

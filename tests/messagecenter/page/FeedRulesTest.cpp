@@ -58,7 +58,7 @@ TEST(FeedRules, AddressesAndNames)
 {
     EXPECT_EQ(mc::LoadAddress("feed://example.com/rss"), "http://example.com/rss");
     EXPECT_EQ(mc::LoadAddress("feed:https://example.com/rss"), "https://example.com/rss");
-    for (const auto& [name, fits] : {std::pair<QString, bool>{QString(255, 'n'), true}, {QString(256, 'n'), false}, {"A\\B", false}, {"", false}})
+    for (const auto& [name, fits] : {std::pair<QString, bool>{QString(255, 'n'), true}, {QString(256, 'n'), false}, {"A\\B", false}, {"Tab\tbed", false}, {"", false}})
         EXPECT_EQ(mc::FeedNameFits(name), fits) << name.toStdString();
 }
 

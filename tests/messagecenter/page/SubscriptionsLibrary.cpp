@@ -1,5 +1,6 @@
 // A stand-in subscriptions library: writes three feeds through the program's store functions
-// (the last without "Enable"), or with QSRSSHLP_TEST=refuse one feed and then reports failure.
+// (the last without "Enable"), or with QSRSSHLP_TEST=refuse one feed and then reports failure; it
+// also tries to close the key it was given, which the program refuses.
 // Built with QSRSSHLP_NO_EXPORT it exports nothing the program looks for.
 
 #include "messagecenter/SubscriptionsLibrary.h"
@@ -24,6 +25,7 @@ extern "C" __attribute__((visibility("default"))) uint32_t RssImportFeedsFromIE(
             TalvenRegSetValue(key, u"Enable", 4, reinterpret_cast<const uint8_t*>(&enable), 4);
         TalvenRegCloseKey(key);
     }
-    return refuse ? 0 : 1;
+    // The key it was given is the program's to close.
+    return !refuse && TalvenRegCloseKey(copy) == 6;
 }
 #endif
